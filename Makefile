@@ -1,0 +1,70 @@
+# Kestrova build. `make` builds both images; `make test` runs every test
+# layer (see tools/run_tests.sh). Everything lands under build/.
+
+BUILD := build
+GEN := $(BUILD)/gen
+
+# Sources of the product, by subsystem. entry.cpp and runtime.cpp stand in
+# for the C runtime and are linked into the product only.
+PRODUCT_DIRS := app record play files ui
+PRODUCT_SRCS := $(sort $(wildcard $(addsuffix /*.cpp,$(PRODUCT_DIRS))))
+RUNTIME_SRCS := app/entry.cpp app/runtime.cpp
+SHELL_SRCS := $(filter-out $(RUNTIME_SRCS),$(PRODUCT_SRCS))
+
+# The decisions kept free of Win32, tested natively on Linux.
+PLAIN_SRCS := app/text.cpp app/text_number.cpp app/command_tail.cpp app/settings_path.cpp \
+              app/title_line.cpp app/admission.cpp
+
+CHARSET := -finput-charset=UTF-8 -fexec-charset=GBK
+PRODUCT_CXXFLAGS := -std=c++17 -Os -Wall -Wextra -Werror $(CHARSET) -fno-exceptions -fno-rtti \
+  -fno-asynchronous-unwind-tables -fno-unwind-tables -fno-threadsafe-statics -fno-stack-protector \
+  -mno-stack-arg-probe -fno-tree-loop-distribute-patterns -ffunction-sections \
+  -fno-ident -I$(GEN) -Iapp
+PRODUCT_LDFLAGS := -nostdlib -mwindows -s -Wl,--gc-sections -Wl,--no-insert-timestamp \
+  -Wl,--disable-dynamicbase -Wl,--disable-reloc-section
+PRODUCT_LIBS := -lkernel32 -luser32 -lgdi32 -lcomdlg32 -lshell32
+STUB_SIZE := 32768
+
+ASSET_SOURCES := res/toolbar.txt res/icon.txt res/hand_cursor.txt tools/make_assets.py
+ASSETS := $(GEN)/toolbar.bmp $(GEN)/kestrova.ico $(GEN)/cursor_planes.h
+
+.PHONY: all images test native-tests wine-tests e2e-tests fuzz bench clean
+all: images
+images: $(BUILD)/win32/kestrova.exe $(BUILD)/win64/kestrova.exe
+
+$(ASSETS) &: $(ASSET_SOURCES)
+	python3 tools/make_assets.py $(GEN)
+
+# --- the two images -------------------------------------------------------
+# $(1): build folder name, $(2): compiler prefix, $(3): windres target
+define image_rules
+$(1)_OBJS := $$(patsubst %.cpp,$(BUILD)/$(1)/obj/%.o,$(PRODUCT_SRCS))
+
+$(BUILD)/$(1)/obj/%.o: %.cpp $(GEN)/cursor_planes.h
+	@mkdir -p $$(@D)
+	@echo "  CXX     $$@"
+	@$(2)-g++ $(PRODUCT_CXXFLAGS) -MMD -MP -c $$< -o $$@
+
+$(BUILD)/$(1)/obj/res.o: res/kestrova.rc res/kestrova.manifest app/ids.h $(ASSETS)
+	@mkdir -p $$(@D)
+	@echo "  WINDRES $$@"
+	@$(2)-windres -F $(3) -I app -I $(GEN) --include-dir res -i $$< -o $$@
+
+$(BUILD)/$(1)/kestrova.unpadded.exe: $$($(1)_OBJS) $(BUILD)/$(1)/obj/res.o
+	@echo "  LINK    $$@"
+	@$(2)-g++ $(PRODUCT_LDFLAGS) $$^ -o $$@ $(PRODUCT_LIBS)
+
+$(BUILD)/$(1)/kestrova.exe: $(BUILD)/$(1)/kestrova.unpadded.exe tools/finish_image.py
+	@python3 tools/finish_image.py $$< $$@ $(STUB_SIZE) $(2)-objdump
+
+-include $$($(1)_OBJS:.o=.d)
+endef
+
+$(eval $(call image_rules,win32,i686-w64-mingw32,pe-i386))
+$(eval $(call image_rules,win64,x86_64-w64-mingw32,pe-x86-64))
+
+# --- tests ----------------------------------------------------------------
+include tests/tests.mk
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,18 @@
+#include "file_size.h"
+
+#include <windows.h>
+
+std::uint32_t FileSizeOf(const char* path) {
+  char own[256];
+  if (!path || !path[0]) {
+    own[0] = 0;
+    GetModuleFileNameA(nullptr, own, sizeof own - 1);
+    own[sizeof own - 1] = 0;
+    path = own;
+  }
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD size = GetFileSize(file, nullptr);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return size == INVALID_FILE_SIZE ? 0 : size;
+}

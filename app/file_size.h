@@ -1,0 +1,10 @@
+#ifndef KESTROVA_FILE_SIZE_H
+#define KESTROVA_FILE_SIZE_H
+
+#include <cstdint>
+
+// Size of the file in bytes (low 32 bits), or 0 when it cannot be opened. An
+// absent or empty path stands for the program's own file.
+std::uint32_t FileSizeOf(const char* path);
+
+#endif

@@ -1,0 +1,74 @@
+#include "main_window.h"
+
+#include "../record/heap_block.h"
+#include "dispatch.h"
+#include "hand_cursor.h"
+#include "ids.h"
+#include "poll.h"
+#include "settings.h"
+#include "state.h"
+#include "toolbar.h"
+#include "toolbar_layout.h"
+
+namespace {
+
+void OnCreate(HWND window) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  g_app.hand_cursor = CreateHandCursor(instance);
+  g_app.toolbar_strip = static_cast<HBITMAP>(
+      LoadImageA(instance, MAKEINTRESOURCEA(IDB_TOOLBAR), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  g_app.toolbar_mask = MakeToolbarMask(g_app.toolbar_strip, 0);
+  SetTimer(window, TIMER_POLL, 50, nullptr);
+}
+
+void OnDestroy(HWND window) {
+  WriteSettings();
+  if (g_app.event_buffer) {
+    FreeBlock(g_app.event_buffer);
+    g_app.event_buffer = nullptr;
+  }
+  if (g_app.hand_cursor) {
+    DestroyCursor(g_app.hand_cursor);
+    g_app.hand_cursor = nullptr;
+  }
+  if (g_app.toolbar_strip) {
+    DeleteObject(g_app.toolbar_strip);
+    g_app.toolbar_strip = nullptr;
+  }
+  if (g_app.toolbar_mask) {
+    DeleteObject(g_app.toolbar_mask);
+    g_app.toolbar_mask = nullptr;
+  }
+  KillTimer(window, TIMER_POLL);
+  PostQuitMessage(0);
+}
+
+void OnKeyDown(WPARAM key) {
+  if (key == 'O') PostCommand(CMD_OPEN, 0);
+  if (key == VK_RETURN) PostCommand(CMD_OPTIONS, 0);
+}
+
+void OnTimer(HWND window, WPARAM timer) {
+  switch (timer) {
+    case TIMER_POLL: PollStep(window); break;
+  }
+}
+
+}  // namespace
+
+void PostCommand(WPARAM wparam, LPARAM lparam) { PostMessageA(g_app.main_window, WM_COMMAND, wparam, lparam); }
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_CREATE: OnCreate(window); break;
+    case WM_PAINT: PaintToolbar(window); break;
+    case WM_LBUTTONDOWN: PostCommand(CMD_OPEN + ButtonAtClick(static_cast<std::uint32_t>(lparam)), 0); break;
+    case WM_KEYDOWN: OnKeyDown(wparam); break;
+    case WM_MOUSEMOVE: SetCursor(g_app.hand_cursor); break;
+    case WM_CLOSE: DestroyWindow(window); break;
+    case WM_DESTROY: OnDestroy(window); return 0;
+    case WM_TIMER: OnTimer(window, wparam); break;
+    case WM_COMMAND: DispatchCommand(window, wparam, lparam); break;
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
+}

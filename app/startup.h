@@ -1,0 +1,20 @@
+#ifndef KESTROVA_STARTUP_H
+#define KESTROVA_STARTUP_H
+
+#include <windows.h>
+
+#include <cstdint>
+
+// Runs the program: settings, window, the message loop. Returns the exit code.
+int Startup(HINSTANCE instance, const char* command_tail, int show_command);
+
+// Registers the main window's class; 0 on failure.
+ATOM RegisterMainClass(HINSTANCE instance);
+
+// Creates the main window at the given outer rectangle; none on failure.
+HWND CreateMainWindow(HINSTANCE instance, std::int32_t left, std::int32_t top, std::int32_t width,
+                      std::int32_t height);
+
+extern const char kMainClassName[];
+
+#endif

@@ -1,0 +1,53 @@
+// The program's whole mutable state: one instance, on the one UI thread.
+#ifndef KESTROVA_STATE_H
+#define KESTROVA_STATE_H
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "../record/input_event.h"
+
+struct AppState {
+  HWND main_window;
+  HCURSOR hand_cursor;        // over the toolbar and the About box's link
+  HBITMAP toolbar_strip;      // seven pictures; mask-coloured pixels made black
+  HBITMAP toolbar_mask;       // 1 where the strip had its mask colour
+  InputEvent* event_buffer;   // the current recording, or none
+  std::uint32_t run_mode;     // a RunMode
+  std::int32_t repetitions_done;
+  std::uint32_t event_count;  // records in the buffer; the play position while playing
+  std::uint32_t start_tick;   // when the recording or the current run started
+  std::int32_t stub_size;     // size of the program image without a recording
+  char own_path[256];
+  char settings_path[256];    // empty when the run has no settings file
+  char shown_name[32];        // name of the recording last loaded or saved
+  std::uint8_t button_held;   // the last played button event was a left press
+  std::uint8_t click_played;  // some left-button event has been played
+  std::uint8_t playback_speed;  // 0 normal, 1 fast
+  std::uint8_t continuous_playback;
+  std::uint8_t save_settings;   // write the settings file at exit, else delete it
+  std::uint8_t tips;            // show button tips in the title line
+  std::int32_t repeat_count;
+  char repeat_text[32];
+  std::uint8_t key_snapshot[256];  // 1..254: last seen key states; 0: mouse checksum
+};
+
+extern AppState g_app;
+
+// Puts every field to its starting value.
+void ResetAppState();
+
+// The image's own initialised data that a compiled copy has patched: the
+// repeat count and speed markers, and the size of the image they belong to.
+// They stay in one object so that the reference to the size keeps the
+// markers in the image too.
+struct ImageFields {
+  char repeat_marker[6];
+  char speed_marker[6];
+  char stub_size_text[7];
+};
+
+extern ImageFields g_image_fields;
+
+#endif

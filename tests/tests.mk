@@ -1,0 +1,58 @@
+# Test builds, included by the top Makefile.
+
+# --- layer 1: native decisions, with sanitizers ----------------------------
+NATIVE := $(BUILD)/native
+NATIVE_CXXFLAGS := -std=c++17 -g -O1 -Wall -Wextra $(CHARSET) -fsanitize=address,undefined \
+  -fno-sanitize-recover=all -fno-omit-frame-pointer -Iapp -Irecord -I$(GEN) -DASSET_DIR='"$(GEN)"'
+NATIVE_TEST_SRCS := $(sort $(wildcard tests/native/*_test.cpp))
+NATIVE_OBJS := $(patsubst %.cpp,$(NATIVE)/obj/%.o,$(PLAIN_SRCS) $(NATIVE_TEST_SRCS))
+
+$(NATIVE)/obj/%.o: %.cpp $(ASSETS)
+	@mkdir -p $(@D)
+	g++ $(NATIVE_CXXFLAGS) -MMD -MP -c $< -o $@
+
+$(NATIVE)/unit_tests: $(NATIVE_OBJS)
+	g++ $(NATIVE_CXXFLAGS) $^ -lgtest -lgtest_main -pthread -o $@
+
+-include $(NATIVE_OBJS:.o=.d)
+
+# libFuzzer targets: tests/fuzz/*_fuzz.cpp, each against the plain sources.
+# clang has no GBK converter, so these see the texts in UTF-8; nothing they
+# check depends on the encoding.
+FUZZ_SRCS := $(sort $(wildcard tests/fuzz/*_fuzz.cpp))
+FUZZERS := $(patsubst tests/fuzz/%.cpp,$(NATIVE)/%,$(FUZZ_SRCS))
+$(NATIVE)/%_fuzz: tests/fuzz/%_fuzz.cpp $(PLAIN_SRCS)
+	@mkdir -p $(@D)
+	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -Iapp -Irecord $^ -o $@
+
+native-tests: $(NATIVE)/unit_tests $(FUZZERS)
+
+# --- layer 2: the Win32 code under Wine (x86_64 build) ---------------------
+WINE_TESTS := $(BUILD)/wine-tests
+WINE_TEST_SRCS := $(sort $(wildcard tests/wine/*.cpp))
+WINE_TEST_OBJS := $(patsubst %.cpp,$(WINE_TESTS)/obj/%.o,$(WINE_TEST_SRCS))
+WIN64_SHELL_OBJS := $(patsubst %.cpp,$(BUILD)/win64/obj/%.o,$(SHELL_SRCS))
+
+$(WINE_TESTS)/obj/%.o: %.cpp $(ASSETS)
+	@mkdir -p $(@D)
+	x86_64-w64-mingw32-g++ -std=c++17 -O1 -Wall -Wextra $(CHARSET) -Iapp -Irecord -I$(GEN) -Itests/wine \
+	  -MMD -MP -c $< -o $@
+
+$(WINE_TESTS)/shell_tests.exe: $(WINE_TEST_OBJS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o
+	x86_64-w64-mingw32-g++ -static -o $@ $^ -luser32 -lgdi32 -lcomdlg32 -lshell32
+
+-include $(WINE_TEST_OBJS:.o=.d)
+
+# --- layer 3: end to end helpers (Win32 programs the tests drive with) -----
+E2E_HELPERS := $(BUILD)/e2e/probe.exe
+$(BUILD)/e2e/%.exe: tests/e2e/%.cpp
+	@mkdir -p $(@D)
+	x86_64-w64-mingw32-g++ -std=c++17 -O1 -Wall -static $< -o $@ -luser32 -lgdi32
+
+wine-tests: $(WINE_TESTS)/shell_tests.exe images $(E2E_HELPERS)
+
+test: images native-tests wine-tests
+	tools/run_tests.sh
+
+fuzz: $(FUZZERS)
+	tools/run_fuzzers.sh 300

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Runs every test layer against what `make test` has built, and closes with
+# one "N passed, N failed" line over all of them:
+#   1. native: the plain decisions (GoogleTest with sanitizers), and a short
+#      run of each fuzzer;
+#   2. wine: the Win32 code under Wine on a private display;
+#   3. e2e: the real program under Wine, driven from outside, on each build.
+# Exits non-zero when anything failed or could not run.
+set -u
+cd "$(dirname "$0")/.."
+source tools/wine_env.sh
+
+passed=0
+failed=0
+skipped=0
+broken=()
+
+# Adds the counts of a "N passed, N failed[, N skipped]" line to the totals.
+tally() {
+  local layer=$1 line=$2
+  if [[ $line =~ ([0-9]+)\ passed,\ ([0-9]+)\ failed(,\ ([0-9]+)\ skipped)? ]]; then
+    passed=$((passed + BASH_REMATCH[1]))
+    failed=$((failed + BASH_REMATCH[2]))
+    skipped=$((skipped + ${BASH_REMATCH[4]:-0}))
+  else
+    broken+=("$layer")
+  fi
+}
+
+echo "== native tests"
+log=build/native/unit_tests.log
+build/native/unit_tests --gtest_brief=1 2>&1 | tee "$log"
+ok=$(grep -oP '^\[  PASSED  \] \K[0-9]+' "$log" || echo 0)
+bad=$(grep -oP '^\[  FAILED  \] \K[0-9]+(?= tests?, listed below)' "$log" || echo 0)
+if grep -q '^\[  PASSED  \]\|^\[  FAILED  \]' "$log"; then
+  tally native "$ok passed, $bad failed"
+else
+  broken+=(native)
+fi
+
+echo "== fuzzers (short runs)"
+tally fuzz "$(tools/run_fuzzers.sh "${KESTROVA_FUZZ_SECONDS:-10}" | tail -n 1)"
+
+kestrova_start_display
+trap kestrova_stop_display EXIT
+kestrova_ensure_prefix || broken+=(wine-prefix)
+
+echo "== Win32 tests under Wine (x86_64)"
+line=$(kestrova_wine build/wine-tests/shell_tests.exe 2>&1 | tr -d '\r' | tee /dev/stderr | tail -n 1)
+tally wine "$line"
+
+for image in build/win64/kestrova.exe build/win32/kestrova.exe; do
+  echo "== end to end: $image"
+  line=$(python3 tests/e2e/run_e2e.py "$image" 2>&1 | tee /dev/stderr | tail -n 1)
+  tally "e2e $image" "$line"
+done
+
+echo
+[ ${#broken[@]} -eq 0 ] || echo "did not run to the end: ${broken[*]}"
+echo "all layers: $passed passed, $failed failed, $skipped skipped"
+[ "$failed" -eq 0 ] && [ ${#broken[@]} -eq 0 ]
