@@ -13,7 +13,8 @@ SHELL_SRCS := $(filter-out $(RUNTIME_SRCS),$(PRODUCT_SRCS))
 
 # The decisions kept free of Win32, tested natively on Linux.
 PLAIN_SRCS := app/text.cpp app/text_number.cpp app/command_tail.cpp app/settings_path.cpp \
-              app/title_line.cpp app/admission.cpp
+              app/title_line.cpp app/admission.cpp record/capture_rules.cpp play/playback_rules.cpp
+PLAIN_SRCS += ui/options_menu.cpp ui/dialog_texts.cpp
 
 CHARSET := -finput-charset=UTF-8 -fexec-charset=GBK
 PRODUCT_CXXFLAGS := -std=c++17 -Os -Wall -Wextra -Werror $(CHARSET) -fno-exceptions -fno-rtti \

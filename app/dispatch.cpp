@@ -1,5 +1,9 @@
 #include "dispatch.h"
 
+#include "../play/playback.h"
+#include "../record/capture.h"
+#include "../ui/dialogs.h"
+#include "../ui/options.h"
 #include "admission.h"
 #include "state.h"
 #include "title_line.h"
@@ -13,20 +17,20 @@ using CommandHandler = void (*)(WPARAM wparam, LPARAM lparam);
 const CommandHandler kCommandHandlers[kCommandCount] = {
     nullptr,  // CMD_OPEN
     nullptr,  // CMD_SAVE
-    nullptr,  // CMD_RECORD
-    nullptr,  // CMD_PLAY
+    OnRecordCommand,  // CMD_RECORD
+    OnPlayCommand,  // CMD_PLAY
     nullptr,  // CMD_COMPILE
-    nullptr,  // CMD_OPTIONS
+    ShowOptionsMenu,  // CMD_OPTIONS
     nullptr, nullptr, nullptr, nullptr,  // unused ids
-    nullptr,  // CMD_SPEED_NORMAL
-    nullptr,  // CMD_SPEED_FAST
-    nullptr,  // CMD_CONTINUOUS
-    nullptr,  // CMD_SET_REPEAT
-    nullptr,  // CMD_HELP
-    nullptr,  // CMD_WEBSITE
-    nullptr,  // CMD_ABOUT
-    nullptr,  // CMD_TIPS
-    nullptr,  // CMD_SAVE_SETTINGS
+    ApplySetting,  // CMD_SPEED_NORMAL
+    ApplySetting,  // CMD_SPEED_FAST
+    ApplySetting,  // CMD_CONTINUOUS
+    AskRepeatCount,  // CMD_SET_REPEAT
+    ShowHelp,  // CMD_HELP
+    OpenWebSite,  // CMD_WEBSITE
+    ShowAbout,  // CMD_ABOUT
+    ApplySetting,  // CMD_TIPS
+    ApplySetting,  // CMD_SAVE_SETTINGS
 };
 
 void ShowNoRecording() { ShowInformation("没有记录\n\n按下蓝色按钮,重新开始录制", kProductName); }

@@ -1,6 +1,9 @@
 #include "main_window.h"
 
+#include "../play/playback.h"
+#include "../record/capture.h"
 #include "../record/heap_block.h"
+#include "../ui/dialogs.h"
 #include "dispatch.h"
 #include "hand_cursor.h"
 #include "ids.h"
@@ -48,9 +51,22 @@ void OnKeyDown(WPARAM key) {
   if (key == VK_RETURN) PostCommand(CMD_OPTIONS, 0);
 }
 
+// The capture and playback timers are one-shot: killed here, armed again by
+// the step, so that a step never overlaps the next.
 void OnTimer(HWND window, WPARAM timer) {
   switch (timer) {
+    case TIMER_CAPTURE:
+      KillTimer(window, TIMER_CAPTURE);
+      CaptureStep(window);
+      break;
+    case TIMER_PLAYBACK:
+      if (!g_app.event_buffer) break;
+      KillTimer(window, TIMER_PLAYBACK);
+      PlaybackStep(window);
+      break;
     case TIMER_POLL: PollStep(window); break;
+    case TIMER_ABOUT_LINK:
+    case TIMER_REPEAT_EDIT: InjectControl(window, timer); break;
   }
 }
 

@@ -45,14 +45,21 @@ kestrova_start_display
 trap kestrova_stop_display EXIT
 kestrova_ensure_prefix || broken+=(wine-prefix)
 
-echo "== Win32 tests under Wine (x86_64)"
-line=$(kestrova_wine build/wine-tests/shell_tests.exe 2>&1 | tr -d '\r' | tee /dev/stderr | tail -n 1)
-tally wine "$line"
+# Runs a layer's command, shows its output and adds up its closing line.
+run_layer() {
+  local layer=$1 log=build/${2}.log
+  shift 2
+  "$@" 2>&1 | tr -d '\r' >"$log"
+  cat "$log"
+  tally "$layer" "$(tail -n 1 "$log")"
+}
 
-for image in build/win64/kestrova.exe build/win32/kestrova.exe; do
-  echo "== end to end: $image"
-  line=$(python3 tests/e2e/run_e2e.py "$image" 2>&1 | tee /dev/stderr | tail -n 1)
-  tally "e2e $image" "$line"
+echo "== Win32 tests under Wine (x86_64)"
+run_layer wine wine-tests kestrova_wine build/wine-tests/shell_tests.exe
+
+for build in win64 win32; do
+  echo "== end to end: build/$build/kestrova.exe"
+  run_layer "e2e $build" "e2e-$build" python3 tests/e2e/run_e2e.py "build/$build/kestrova.exe"
 done
 
 echo

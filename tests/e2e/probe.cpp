@@ -12,11 +12,12 @@
 //   probe.exe metrics          screen size and the frame and caption sizes
 //   probe.exe cursor           the cursor position
 //   probe.exe focus            the foreground, active and focus windows
-//   probe.exe menu HWND        the items of a popup menu window (#32768)
 //   probe.exe serve            answers the commands above, one per line read
 //                              from stdin, each answer closed by "end"
 //
-// HWND is hex as "list" prints it (with or without 0x).
+// HWND is hex as "list" prints it (with or without 0x). A popup menu is a
+// top-level window of class #32768 in "list"; its items belong to the menu's
+// own process under Wine, so they are read off a screenshot instead.
 
 #include <windows.h>
 
@@ -167,29 +168,6 @@ void Focus() {
               static_cast<void*>(info.hwndCapture), static_cast<void*>(info.hwndMenuOwner));
 }
 
-// A popup menu window hands out its menu through MN_GETHMENU. Where menus
-// are private to their process (as in Wine) the handle is of no use here,
-// and the answer says so with count=-1; the tests can still find the menu
-// window itself with "list".
-void Menu(HWND window) {
-  DWORD_PTR answer = 0;
-  SendMessageTimeoutW(window, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer);
-  HMENU menu = reinterpret_cast<HMENU>(answer);
-  int count = menu ? GetMenuItemCount(menu) : -1;
-  std::printf("menu hwnd=%p hmenu=%p count=%d\n", static_cast<void*>(window), static_cast<void*>(menu), count);
-  for (int i = 0; i < count; ++i) {
-    wchar_t text[512] = {};
-    int length = GetMenuStringW(menu, i, text, 512, MF_BYPOSITION);
-    UINT state = GetMenuState(menu, i, MF_BYPOSITION);
-    RECT r = {};
-    GetMenuItemRect(nullptr, menu, i, &r);
-    std::printf("item index=%d id=%u state=0x%x text=%s", i, GetMenuItemID(menu, i), state,
-                Hex(ToCodePage(text, length)).c_str());
-    PrintRect("rect", r);
-    std::printf("\n");
-  }
-}
-
 HWND ParseHandle(const char* text) {
   return reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(text, nullptr, 16)));
 }
@@ -208,8 +186,6 @@ bool Run(int argc, char** argv) {
     Cursor();
   } else if (command == "focus" && argc == 1) {
     Focus();
-  } else if (command == "menu" && argc == 2) {
-    Menu(ParseHandle(argv[1]));
   } else {
     return false;
   }
@@ -238,7 +214,7 @@ int Serve() {
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "serve") == 0) return Serve();
   if (!Run(argc - 1, argv + 1)) {
-    std::fprintf(stderr, "usage: probe.exe list | children HWND | metrics | cursor | focus | menu HWND | serve\n");
+    std::fprintf(stderr, "usage: probe.exe list | children HWND | metrics | cursor | focus | serve\n");
     return 2;
   }
   return 0;

@@ -62,6 +62,21 @@ void PumpMessages(DWORD milliseconds) {
   } while (GetTickCount() - start < milliseconds);
 }
 
+bool BringToFront(HWND window) {
+  int settled = 0;
+  for (int i = 0; i < 100 && settled < 4; ++i) {
+    if (GetForegroundWindow() != window) {
+      settled = 0;
+      SetForegroundWindow(window);
+      SetFocus(window);
+    } else {
+      ++settled;
+    }
+    PumpMessages(25);
+  }
+  return settled >= 4;
+}
+
 std::string Caption(HWND window) {
   char text[256] = {};
   GetWindowTextA(window, text, sizeof text);

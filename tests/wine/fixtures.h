@@ -24,6 +24,11 @@ void DestroyMainWindow(HWND window);
 // Handles whatever is queued for this thread, for about the given time.
 void PumpMessages(DWORD milliseconds);
 
+// Makes the window the foreground window and waits until that has settled:
+// X focus events from windows closed just before can still move it away.
+// Returns whether the window stayed in front.
+bool BringToFront(HWND window);
+
 // The caption of a window, as 8-bit text.
 std::string Caption(HWND window);
 

@@ -1,0 +1,113 @@
+#include "playback.h"
+
+#include "../app/file_size.h"
+#include "../app/ids.h"
+#include "../app/poll.h"
+#include "../app/run_mode.h"
+#include "../app/state.h"
+#include "../record/heap_block.h"
+#include "input_release.h"
+#include "key_sets.h"
+#include "playback_rules.h"
+
+namespace {
+
+constexpr UINT kFirstRecordDelay = 25;  // ms from the start of a run
+constexpr UINT kAfterBatchDelay = 75;   // ms after a fast batch of moves
+
+void PlayMove(const InputEvent& move) {
+  DWORD dx = ScaleToAbsolute(move.param_l, static_cast<std::uint32_t>(GetSystemMetrics(SM_CXSCREEN)));
+  DWORD dy = ScaleToAbsolute(move.param_h, static_cast<std::uint32_t>(GetSystemMetrics(SM_CYSCREEN)));
+  mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, dx, dy, 0, 0);
+  SetCursorPos(static_cast<int>(move.param_l), static_cast<int>(move.param_h));
+}
+
+void PlayBatchMove(const InputEvent& move) {
+  PlayMove(move);
+  Sleep(1);
+}
+
+// Injects one record. Buttons act where the cursor is: the position stored
+// with them is not used.
+void PlayRecord(const InputEvent& record) {
+  switch (record.message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP: {
+      BYTE vk = static_cast<BYTE>(record.param_l);
+      if (vk == 160) break;  // left Shift is never played
+      DWORD flags = (record.message == WM_KEYUP ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
+      keybd_event(vk, static_cast<BYTE>(MapVirtualKeyA(vk, 0)), flags, 0);
+      break;
+    }
+    case WM_MOUSEMOVE:
+      PlayMove(record);
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+      g_app.click_played = 1;
+      mouse_event(record.message == WM_LBUTTONDOWN ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+      g_app.button_held = record.message == WM_LBUTTONDOWN;
+      break;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      mouse_event(record.message == WM_RBUTTONDOWN ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP, 0, 0, 0, 0);
+      g_app.button_held = 0;
+      break;
+  }
+}
+
+// The run is over: the engine posts the run mode, which while playing is
+// CMD_PLAY, to count the run and go on. Once a click has been played, half a
+// double-click time passes first, so that the next run's first click is not
+// taken for the second half of a double click.
+void EndRun() {
+  if (g_app.click_played) Sleep(GetDoubleClickTime() / 2);
+  PostMessageA(g_app.main_window, WM_COMMAND, g_app.run_mode, 0);
+}
+
+void StopPlayback() {
+  // A self-playing copy has done its work when its playback stops.
+  if (FileSizeOf(nullptr) > static_cast<std::uint32_t>(g_app.stub_size))
+    PostMessageA(g_app.main_window, WM_CLOSE, 0, 0);
+  g_app.repetitions_done = 0;
+  g_app.run_mode = RUN_IDLE;
+  RestoreTitleLine();
+}
+
+}  // namespace
+
+void OnPlayCommand(WPARAM wparam, LPARAM) {
+  if (g_app.run_mode == RUN_IDLE) {
+    g_app.repetitions_done = 0;
+    g_app.run_mode = RUN_PLAYING;
+  } else {
+    ++g_app.repetitions_done;
+  }
+  ReleaseInput();
+  if (StartsAnotherRun(HIWORD(wparam) != 0, g_app.repetitions_done, g_app.repeat_count,
+                       g_app.continuous_playback)) {
+    g_app.start_tick = GetTickCount();
+    g_app.event_count = 0;
+    SetTimer(g_app.main_window, TIMER_PLAYBACK, kFirstRecordDelay, nullptr);
+  } else {
+    StopPlayback();
+  }
+}
+
+void PlaybackStep(HWND window) {
+  if (g_app.run_mode != RUN_PLAYING) return;  // stopped by CMD_RECORD meanwhile
+  const InputEvent* records = g_app.event_buffer;
+  std::uint32_t capacity = BlockSize(records) / sizeof(InputEvent);
+  std::uint32_t p = g_app.event_count;
+  PlayRecord(records[p]);
+  g_app.event_count = ++p;
+  if (RunEndsAt(records, capacity, p)) return EndRun();
+  if (g_app.playback_speed != 1) {
+    SetTimer(window, TIMER_PLAYBACK, records[p].time - records[p - 1].time, nullptr);
+    return;
+  }
+  FastBatch batch = RunFastBatch(records, capacity, p, g_app.button_held, PlayBatchMove);
+  g_app.event_count = batch.next;
+  if (RunEndsAt(records, capacity, batch.next)) return EndRun();
+  SetTimer(window, TIMER_PLAYBACK, batch.played ? kAfterBatchDelay : 1, nullptr);
+}

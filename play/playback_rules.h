@@ -1,0 +1,41 @@
+// The decisions of the playback engine, over plain data.
+#ifndef KESTROVA_PLAYBACK_RULES_H
+#define KESTROVA_PLAYBACK_RULES_H
+
+#include <cstdint>
+
+#include "../record/input_event.h"
+
+constexpr std::uint32_t kMoveMessage = 512;
+
+// Whether a CMD_PLAY starts another run (after the count of finished runs
+// has been taken) or ends the playback. A stop request always ends it.
+bool StartsAnotherRun(bool stop_request, std::int32_t repetitions_done, std::int32_t repeat_count,
+                      std::uint8_t continuous_playback);
+
+// Whether the run is over at play position p: past the buffer, or on an end
+// marker.
+inline bool RunEndsAt(const InputEvent* records, std::uint32_t capacity, std::uint32_t p) {
+  return p >= capacity || records[p].message == 0;
+}
+
+// A screen coordinate scaled to the 0..65535 range of an absolute move,
+// computed unsigned as the injection has always done it: a negative
+// coordinate wraps to a large one.
+inline std::uint32_t ScaleToAbsolute(std::uint32_t coordinate, std::uint32_t screen_size) {
+  return screen_size ? coordinate * 65535u / screen_size : 0;
+}
+
+struct FastBatch {
+  std::uint32_t next;  // play position after the batch
+  bool played;         // at least one move was played
+};
+
+// At fast speed, the run of moves from p on is thinned: only moves whose
+// index is a multiple of 6 and the last move of the run are played (through
+// play_move). While the left button is held every move is played, one per
+// step, so the batch covers nothing.
+FastBatch RunFastBatch(const InputEvent* records, std::uint32_t capacity, std::uint32_t p, bool button_held,
+                       void (*play_move)(const InputEvent& move));
+
+#endif

@@ -1,0 +1,86 @@
+#include "capture.h"
+
+#include "../app/ids.h"
+#include "../app/poll.h"
+#include "../app/run_mode.h"
+#include "../app/state.h"
+#include "../play/input_release.h"
+#include "capture_rules.h"
+#include "heap_block.h"
+
+namespace {
+
+std::uint32_t Capacity() { return g_app.event_buffer ? BlockSize(g_app.event_buffer) / sizeof(InputEvent) : 0; }
+
+// Handles go into records as 32 bits: the platform keeps them within that
+// range on both builds.
+std::uint32_t HandleBits(HWND window) { return static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window)); }
+
+bool AsyncKeyDown(std::uint32_t vk) { return (GetAsyncKeyState(static_cast<int>(vk)) & 0x8000) != 0; }
+
+void StartRecording() {
+  ReleaseInput();
+  g_app.run_mode = RUN_RECORDING;
+  if (g_app.event_buffer) {
+    FreeBlock(g_app.event_buffer);
+    g_app.event_buffer = nullptr;
+  }
+  g_app.event_count = 0;
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  g_app.key_snapshot[0] = MouseChecksum(cursor.x, cursor.y);
+  // The thread's key state, just cleared by the release, is the baseline:
+  // a key still physically held is then recorded as it goes down again.
+  for (int vk = 1; vk <= 254; ++vk) g_app.key_snapshot[vk] = (GetKeyState(vk) & 0x8000) ? 1 : 0;
+  g_app.start_tick = GetTickCount();
+  SetTimer(g_app.main_window, TIMER_CAPTURE, 10, nullptr);
+  InvalidateRect(g_app.main_window, nullptr, TRUE);
+}
+
+void StopRecording() {
+  ReleaseInput();
+  KillTimer(g_app.main_window, TIMER_CAPTURE);
+  g_app.run_mode = RUN_IDLE;
+  RestoreTitleLine();
+  if (!g_app.event_buffer) return;
+  g_app.event_count = TrimmedCount(g_app.event_buffer, g_app.event_count, HandleBits(g_app.main_window));
+  // The end marker. After a playback stopped at the very end of a full
+  // buffer the position can be the capacity itself: nothing to mark there.
+  if (g_app.event_count < Capacity()) ZeroMemory(&g_app.event_buffer[g_app.event_count], sizeof(InputEvent));
+  InvalidateRect(g_app.main_window, nullptr, TRUE);
+}
+
+}  // namespace
+
+void OnRecordCommand(WPARAM, LPARAM) {
+  if (g_app.run_mode == RUN_IDLE)
+    StartRecording();
+  else
+    StopRecording();
+}
+
+void CaptureStep(HWND window) {
+  if (BufferNeedsGrowth(g_app.event_count, Capacity())) {
+    std::uint32_t size = g_app.event_buffer ? BlockSize(g_app.event_buffer) : 0;
+    void* grown = ReallocateBlock(g_app.event_buffer, size + kGrowthBytes);
+    if (!grown) {
+      // Out of memory: keep what was recorded and end the recording as a
+      // stop would, so that it can still be played and saved.
+      StopRecording();
+      return;
+    }
+    g_app.event_buffer = static_cast<InputEvent*>(grown);
+  }
+  std::uint32_t vk = ScanKeys(g_app.key_snapshot, AsyncKeyDown);
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  InputEvent record = {};
+  std::uint32_t scan = vk == kNoKey ? 0 : MapVirtualKeyA(vk, 0);
+  if (MakeCaptureRecord(vk, vk != kNoKey && g_app.key_snapshot[vk], scan, cursor.x, cursor.y,
+                        g_app.key_snapshot[0], record)) {
+    record.window = HandleBits(GetForegroundWindow());
+    record.time = GetTickCount();
+    g_app.event_buffer[g_app.event_count++] = record;
+  }
+  SetTimer(window, TIMER_CAPTURE, 10, nullptr);
+}

@@ -1,0 +1,14 @@
+#ifndef KESTROVA_CAPTURE_H
+#define KESTROVA_CAPTURE_H
+
+#include <windows.h>
+
+// CMD_RECORD: starts a recording while idle; stops the recording or the
+// playback otherwise.
+void OnRecordCommand(WPARAM wparam, LPARAM lparam);
+
+// One tick of the capture timer: grows the buffer when needed, appends at
+// most one key, button or move record, and arms the timer again.
+void CaptureStep(HWND window);
+
+#endif

@@ -1,0 +1,55 @@
+#include "capture_rules.h"
+
+namespace {
+
+constexpr std::uint32_t WM_KEYDOWN_ = 256, WM_KEYUP_ = 257, WM_MOUSEMOVE_ = 512, WM_LBUTTONDOWN_ = 513,
+                        WM_LBUTTONUP_ = 514, WM_RBUTTONDOWN_ = 516, WM_RBUTTONUP_ = 517;
+
+}  // namespace
+
+std::uint32_t ScanKeys(std::uint8_t* snapshot, bool (*key_down)(std::uint32_t vk)) {
+  for (std::uint32_t vk = 1; vk <= 254; ++vk) {
+    std::uint8_t down = key_down(vk) ? 1 : 0;
+    if (down != snapshot[vk]) {
+      snapshot[vk] = down;
+      return vk;
+    }
+  }
+  return kNoKey;
+}
+
+int MakeCaptureRecord(std::uint32_t vk, bool down, std::uint32_t scan, std::int32_t x, std::int32_t y,
+                      std::uint8_t& checksum, InputEvent& record) {
+  std::uint32_t ux = static_cast<std::uint32_t>(x), uy = static_cast<std::uint32_t>(y);
+  if (vk == 1 || vk == 2) {
+    if (vk == 1)
+      record.message = down ? WM_LBUTTONDOWN_ : WM_LBUTTONUP_;
+    else
+      record.message = down ? WM_RBUTTONDOWN_ : WM_RBUTTONUP_;
+    record.param_l = ux;
+    record.param_h = uy;
+    return 1;
+  }
+  if (vk != kNoKey && vk != kLeftShift) {
+    record.message = down ? WM_KEYDOWN_ : WM_KEYUP_;
+    record.param_l = scan * 256u + vk;
+    record.param_h = scan;
+    return 1;
+  }
+  if (x == 0 || y == 0 || MouseChecksum(x, y) == checksum) return 0;
+  checksum = MouseChecksum(x, y);
+  record.message = WM_MOUSEMOVE_;
+  record.param_l = ux;
+  record.param_h = uy;
+  return 1;
+}
+
+std::uint32_t TrimmedCount(const InputEvent* records, std::uint32_t count, std::uint32_t main_window) {
+  std::uint32_t i = count ? count - 1 : 0;
+  while (i > 0) {
+    const InputEvent& r = records[i];
+    if (r.message == 0 || (r.message == WM_LBUTTONDOWN_ && r.window == main_window)) return i;
+    --i;
+  }
+  return count;
+}

@@ -1,0 +1,46 @@
+// The decisions of input capture, over plain data: which key changed, what
+// record a change makes, when the buffer grows and where a stop cuts.
+#ifndef KESTROVA_CAPTURE_RULES_H
+#define KESTROVA_CAPTURE_RULES_H
+
+#include <cstdint>
+
+#include "input_event.h"
+
+constexpr std::uint32_t kNoKey = 255;
+constexpr std::uint32_t kLeftShift = 160;  // never recorded
+constexpr std::uint32_t kGrowthBytes = 20000;  // 1000 records at a time
+constexpr std::uint32_t kGrowthMargin = 100;   // free records kept after each append
+
+// Compares the down state of keys 1 to 254, lowest first, with the
+// snapshot; at the first key that differs, stores its new state in the
+// snapshot and returns it. Returns kNoKey when nothing changed. Only one key
+// is taken per call: the others are found by the following calls.
+std::uint32_t ScanKeys(std::uint8_t* snapshot, bool (*key_down)(std::uint32_t vk));
+
+// (x + y) mod 256, the one-byte checksum of a cursor position.
+inline std::uint8_t MouseChecksum(std::int32_t x, std::int32_t y) {
+  return static_cast<std::uint8_t>(static_cast<std::uint32_t>(x) + static_cast<std::uint32_t>(y));
+}
+
+// Fills message, param_l and param_h of the record one capture step makes:
+// for a key change (vk not kNoKey, down its new state, scan its scan code),
+// else for a cursor move whose checksum differs from the last recorded one
+// (never on the screen's top row or left column), which then becomes the
+// last one. Returns 0 when the step records nothing.
+int MakeCaptureRecord(std::uint32_t vk, bool down, std::uint32_t scan, std::int32_t x, std::int32_t y,
+                      std::uint8_t& checksum, InputEvent& record);
+
+// Whether a buffer of the given capacity (in records) must grow before the
+// next append.
+inline bool BufferNeedsGrowth(std::uint32_t event_count, std::uint32_t capacity) {
+  return event_count + kGrowthMargin >= capacity;
+}
+
+// The record count after the stop trim: cut at the last left-button press
+// made on the program's own window (the click that stopped the recording),
+// or at an end marker, searching back from the last record. Record 0 is
+// never examined; when the search reaches it the count stays.
+std::uint32_t TrimmedCount(const InputEvent* records, std::uint32_t count, std::uint32_t main_window);
+
+#endif
