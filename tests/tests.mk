@@ -44,7 +44,7 @@ $(WINE_TESTS)/shell_tests.exe: $(WINE_TEST_OBJS) $(WIN64_SHELL_OBJS) $(BUILD)/wi
 -include $(WINE_TEST_OBJS:.o=.d)
 
 # --- layer 3: end to end helpers (Win32 programs the tests drive with) -----
-E2E_HELPERS := $(BUILD)/e2e/probe.exe
+E2E_HELPERS := $(BUILD)/e2e/probe.exe $(BUILD)/e2e/target.exe
 $(BUILD)/e2e/%.exe: tests/e2e/%.cpp
 	@mkdir -p $(@D)
 	x86_64-w64-mingw32-g++ -std=c++17 -O1 -Wall -static $< -o $@ -luser32 -lgdi32

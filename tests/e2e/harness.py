@@ -476,3 +476,108 @@ class Case:
     def cleanup(self):
         for program in self.programs:
             program.stop()
+
+
+# --- the tests' own target window (tests/e2e/target.cpp) --------------------
+
+TARGET_EXE = E2E_BUILD / "target.exe"
+TARGET_CLASS = "KestrovaE2ETarget"
+
+
+def wine_path(path):
+    """A Unix path as Wine's programs reach it (through drive Z:)."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+def hold_keys(*names, hold=0.1):
+    """Presses the keys (X keysym names) in order, holds them all for the
+    given time and releases them in reverse order: a chord such as
+    hold_keys("ctrl", "shift", "alt", "r"). The hotkeys are polled every
+    50 ms and post again on every poll that finds them down, so the chord
+    is held 0.1 s only."""
+    xdotool("keydown", "+".join(names))
+    time.sleep(hold)
+    xdotool("keyup", "+".join(reversed(names)))
+
+
+def type_keys(names, hold=0.06, gap=0.0):
+    """Types keys one after the other (X keysym names, e.g. list("kestrel")),
+    each held for the given time (another Wine process sees a key only if
+    it is down for about 50 ms), with a pause after each."""
+    for name in names:
+        xdotool("keydown", name)
+        time.sleep(hold)
+        xdotool("keyup", name)
+        if gap:
+            time.sleep(gap)
+
+
+def keys_down(probe):
+    """The virtual keys (and mouse buttons) down now, as a sorted list."""
+    (line,) = probe.ask("keys")
+    down = _fields(line)[1]["down"]
+    return [] if down == "-" else sorted(int(vk) for vk in down.split(","))
+
+
+def wait_keys_up(probe, timeout=WAIT):
+    """Waits until no key and no mouse button is down."""
+    wait_until("no key or mouse button down (GetAsyncKeyState)", lambda: keys_down(probe), lambda down: not down,
+               timeout)
+
+
+class Target:
+    """target.exe started for a test, with its log in a folder of its own
+    (build/e2e/work/CASE.target/target.log). Stopped with the test."""
+
+    def __init__(self, case, rect=(40, 40, 360, 240)):
+        self.case = case
+        folder = WORK / f"{case.name}.target"
+        if folder.exists():
+            shutil.rmtree(folder)
+        folder.mkdir(parents=True)
+        self.log_path = folder / "target.log"
+        self.output = open(folder / "wine.log", "wb")
+        self.proc = subprocess.Popen([WINE64, str(TARGET_EXE), wine_path(self.log_path), *[str(v) for v in rect]],
+                                     cwd=str(folder), env=case.session.wine_env(), stdin=subprocess.DEVNULL,
+                                     stdout=self.output, stderr=subprocess.STDOUT)
+        case.programs.append(self)
+        case.session.programs.append(self)
+        wait_until("the target window's first log line", self.lines, lambda lines: lines[:1] == ["ready"])
+        self.window = wait_until("the target window", self._windows, lambda ws: len(ws) == 1)[0]
+
+    def _windows(self):
+        if self.proc.poll() is not None:
+            raise Failure(f"target.exe ended early, exit code {self.proc.returncode}")
+        return [w for w in self.case.probe.windows() if w.cls == TARGET_CLASS and w.visible]
+
+    def lines(self):
+        """The log's lines, without their times."""
+        if not self.log_path.exists():
+            return []
+        text = self.log_path.read_bytes().decode("ascii")
+        return [line.split(" t=")[0] for line in text.splitlines() if line]
+
+    def clear(self):
+        self.log_path.write_bytes(b"")
+
+    def focus(self):
+        """Gives the target the keyboard focus with a click on its caption
+        bar and waits until it has it; the click leaves no line."""
+        left, top, right, _ = self.window.rect
+        click(left + (right - left) // 3, top + 8)
+
+        def seen():
+            self._windows()
+            return self.case.probe.focus()["foreground"], x_focus_rect()
+        wait_until(f"the keyboard focus on the target {self.window}", seen,
+                   lambda s: s == (self.window.hwnd, self.window.rect))
+
+    def client_point(self, x, y):
+        """The screen point of a client position."""
+        return self.window.client[0] + x, self.window.client[1] + y
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+        self.proc.wait()
+        self.output.close()

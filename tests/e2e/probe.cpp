@@ -12,6 +12,10 @@
 //   probe.exe metrics          screen size and the frame and caption sizes
 //   probe.exe cursor           the cursor position
 //   probe.exe focus            the foreground, active and focus windows
+//   probe.exe keys             the keys and mouse buttons down now, as the
+//                              virtual keys 1..254 (decimal) whose
+//                              GetAsyncKeyState has the high bit: "keys
+//                              down=16,17" or "keys down=-"
 //   probe.exe serve            answers the commands above, one per line read
 //                              from stdin, each answer closed by "end"
 //
@@ -168,6 +172,16 @@ void Focus() {
               static_cast<void*>(info.hwndCapture), static_cast<void*>(info.hwndMenuOwner));
 }
 
+void Keys() {
+  std::string down;
+  for (int vk = 1; vk <= 254; ++vk) {
+    if (!(GetAsyncKeyState(vk) & 0x8000)) continue;
+    if (!down.empty()) down += ',';
+    down += std::to_string(vk);
+  }
+  std::printf("keys down=%s\n", down.empty() ? "-" : down.c_str());
+}
+
 HWND ParseHandle(const char* text) {
   return reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(text, nullptr, 16)));
 }
@@ -186,6 +200,8 @@ bool Run(int argc, char** argv) {
     Cursor();
   } else if (command == "focus" && argc == 1) {
     Focus();
+  } else if (command == "keys" && argc == 1) {
+    Keys();
   } else {
     return false;
   }
@@ -214,7 +230,7 @@ int Serve() {
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "serve") == 0) return Serve();
   if (!Run(argc - 1, argv + 1)) {
-    std::fprintf(stderr, "usage: probe.exe list | children HWND | metrics | cursor | focus | serve\n");
+    std::fprintf(stderr, "usage: probe.exe list | children HWND | metrics | cursor | focus | keys | serve\n");
     return 2;
   }
   return 0;

@@ -1,0 +1,28 @@
+#include "file_dialog.h"
+
+#include "file_name_rules.h"
+
+#ifndef _WIN64
+static_assert(OPENFILENAME_SIZE_VERSION_400A == 76, "the dialog record of Windows 95 and NT 4");
+#endif
+
+void FillFileDialog(OPENFILENAMEA& dialog, HWND owner, char* name, const char* filter, int mode) {
+  ZeroMemory(&dialog, sizeof dialog);
+  // The short record: older systems refuse the longer one.
+  dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+  dialog.hwndOwner = owner && IsWindow(owner) ? owner : GetForegroundWindow();
+  dialog.lpstrFilter = filter;
+  dialog.lpstrFile = name;
+  dialog.nMaxFile = kNameCapacity;
+  dialog.lpstrInitialDir = name;
+  dialog.Flags = mode == kAskOpen ? OFN_LONGNAMES | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST
+                                  : OFN_LONGNAMES | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+}
+
+int AskFileName(HWND owner, char* name, const char* filter, int mode) {
+  OPENFILENAMEA dialog;
+  FillFileDialog(dialog, owner, name, filter, mode);
+  if ((mode == kAskOpen ? GetOpenFileNameA : GetSaveFileNameA)(&dialog)) return 1;
+  name[0] = 0;
+  return 0;
+}

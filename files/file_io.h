@@ -1,0 +1,18 @@
+// Reading and writing a file at a place, in one call each.
+#ifndef KESTROVA_FILE_IO_H
+#define KESTROVA_FILE_IO_H
+
+#include <cstdint>
+
+// Reads up to max bytes from offset (from the end when negative: that many
+// bytes before it) into buffer, which holds max + 1 bytes: a zero is stored
+// after the data read. Returns the bytes read; 0 for an empty file or one
+// that cannot be opened.
+std::uint32_t ReadFileAt(const char* path, std::int32_t offset, void* buffer, std::uint32_t max);
+
+// Writes length bytes at offset (appends for any negative offset), creating
+// the file when it is not there and never cutting it short. Returns the bytes
+// written, 0 when the file cannot be opened.
+std::uint32_t WriteFileAt(const char* path, std::int32_t offset, const void* data, std::uint32_t length);
+
+#endif

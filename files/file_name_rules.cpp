@@ -1,0 +1,92 @@
+#include "file_name_rules.h"
+
+#include "../app/text.h"
+#include "../app/text_number.h"
+
+const char kRecordingFilter[] = "记录文件 (*.rec)\0*.rec\0所有文件 (*.*)\0*.*\0\0";
+const char kProgramFilter[] = "程序文件 (*.exe)\0*.exe\0所有文件 (*.*)\0*.*\0\0";
+const char kRecordingEnding[] = ".rec";
+const char kProgramEnding[] = ".exe";
+const char kNotRecording[] = "不是一个有效的记录";
+const char kSaveFailed[] = "保存失败!";
+const char kCompileFailed[] = "编译失败!";
+
+namespace {
+
+const char kCompiledHead[] = "编译成功: \"";
+const char kCompiledSize[] = "\"\n\n文件大小:  ";
+
+// Bytes of the character at p: 2 for a lead byte with a second byte behind it.
+std::uint32_t CharacterBytes(const char* p) {
+  unsigned char c = static_cast<unsigned char>(p[0]);
+  return c >= 0x81 && c <= 0xFE && p[1] ? 2 : 1;
+}
+
+char Folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+}  // namespace
+
+const char* FileNamePart(const char* path) {
+  const char* part = path;
+  for (const char* p = path; *p; p += CharacterBytes(p))
+    if (*p == '\\') part = p + 1;
+  return part;
+}
+
+void AppendWhole(char* dst, std::uint32_t cap, const char* src) {
+  std::uint32_t n = TextLength(dst);
+  if (n >= cap) return;
+  for (std::uint32_t step; *src && n + (step = CharacterBytes(src)) < cap; n += step, src += step) {
+    dst[n] = src[0];
+    if (step == 2) dst[n + 1] = src[1];
+  }
+  dst[n] = 0;
+}
+
+bool EndsWithNoCase(const char* name, const char* ending) {
+  std::uint32_t length = TextLength(name), tail = TextLength(ending);
+  if (length < tail) return false;
+  name += length - tail;
+  for (std::uint32_t i = 0; i < tail; ++i)
+    if (Folded(name[i]) != Folded(ending[i])) return false;
+  return true;
+}
+
+int EnsureEnding(char* name, std::uint32_t cap, const char* ending) {
+  if (EndsWithNoCase(name, ending)) return 1;
+  if (TextLength(name) + TextLength(ending) >= cap) return 0;
+  return AppendBounded(name, cap, ending);
+}
+
+void CutEnding(char* name, const char* ending) {
+  if (EndsWithNoCase(name, ending)) name[TextLength(name) - TextLength(ending)] = 0;
+}
+
+int UnquotePath(char* dst, std::uint32_t cap, const char* tail) {
+  std::uint32_t n = 0;
+  int whole = 1;
+  for (; *tail; ++tail) {
+    if (*tail == '"') continue;
+    if (n + 1 >= cap) {
+      whole = 0;
+      break;
+    }
+    dst[n++] = *tail;
+  }
+  dst[n] = 0;
+  return whole;
+}
+
+void ComposeCompiled(char* dst, const char* name, std::uint32_t size) {
+  constexpr std::uint32_t kMegabyte = 1048576;
+  char tail[32];
+  char number[12];
+  bool mega = size > kMegabyte;
+  IntToText(static_cast<std::int32_t>(mega ? size / kMegabyte : size / 1024), number);
+  CopyBounded(tail, sizeof tail, kCompiledSize);
+  AppendBounded(tail, sizeof tail, number);
+  AppendBounded(tail, sizeof tail, mega ? " MB" : "k");
+  CopyBounded(dst, kNameCapacity, kCompiledHead);
+  AppendWhole(dst, kNameCapacity - TextLength(tail), name);
+  AppendBounded(dst, kNameCapacity, tail);
+}
