@@ -15,6 +15,7 @@ SHELL_SRCS := $(filter-out $(RUNTIME_SRCS),$(PRODUCT_SRCS))
 PLAIN_SRCS := app/text.cpp app/text_number.cpp app/command_tail.cpp app/settings_path.cpp \
               app/title_line.cpp app/admission.cpp record/capture_rules.cpp play/playback_rules.cpp
 PLAIN_SRCS += ui/options_menu.cpp ui/dialog_texts.cpp
+PLAIN_SRCS += files/recording_rules.cpp files/file_name_rules.cpp
 
 CHARSET := -finput-charset=UTF-8 -fexec-charset=GBK
 PRODUCT_CXXFLAGS := -std=c++17 -Os -Wall -Wextra -Werror $(CHARSET) -fno-exceptions -fno-rtti \

@@ -1,5 +1,6 @@
 #include "dispatch.h"
 
+#include "../files/file_commands.h"
 #include "../play/playback.h"
 #include "../record/capture.h"
 #include "../ui/dialogs.h"
@@ -15,11 +16,11 @@ using CommandHandler = void (*)(WPARAM wparam, LPARAM lparam);
 // Owner of each command, indexed by id - CMD_OPEN; none where the owner has
 // not been written yet.
 const CommandHandler kCommandHandlers[kCommandCount] = {
-    nullptr,  // CMD_OPEN
-    nullptr,  // CMD_SAVE
+    OnOpenCommand,  // CMD_OPEN
+    OnSaveCommand,  // CMD_SAVE
     OnRecordCommand,  // CMD_RECORD
     OnPlayCommand,  // CMD_PLAY
-    nullptr,  // CMD_COMPILE
+    OnCompileCommand,  // CMD_COMPILE
     ShowOptionsMenu,  // CMD_OPTIONS
     nullptr, nullptr, nullptr, nullptr,  // unused ids
     ApplySetting,  // CMD_SPEED_NORMAL

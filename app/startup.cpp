@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "../files/self_play.h"
 #include "file_size.h"
 #include "ids.h"
 #include "main_window.h"
@@ -57,7 +58,6 @@ HWND CreateMainWindow(HINSTANCE instance, std::int32_t left, std::int32_t top, s
 }
 
 int Startup(HINSTANCE instance, const char* command_tail, int show_command) {
-  (void)command_tail;  // a recording named here is loaded once loading exists
   (void)show_command;  // the window is always shown plainly, or hidden
   ResetAppState();
   std::int32_t frame = GetSystemMetrics(SM_CXDLGFRAME);
@@ -84,5 +84,6 @@ int Startup(HINSTANCE instance, const char* command_tail, int show_command) {
   g_app.main_window = window;
   ShowWindow(window, self_playing ? SW_HIDE : SW_SHOW);
   UpdateWindow(window);
+  if (!PlayOnStart(command_tail, self_playing)) return 0;
   return RunMessageLoop();
 }

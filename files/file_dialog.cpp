@@ -1,15 +1,24 @@
 #include "file_dialog.h"
 
+#include <cstddef>
+
 #include "file_name_rules.h"
 
+namespace {
+
+// OPENFILENAME_SIZE_VERSION_400A, which the headers spell in a way no
+// constant expression accepts: the record up to its template name. Older
+// systems refuse the longer record.
+constexpr DWORD kDialogRecordSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
 #ifndef _WIN64
-static_assert(OPENFILENAME_SIZE_VERSION_400A == 76, "the dialog record of Windows 95 and NT 4");
+static_assert(kDialogRecordSize == 76, "the dialog record of Windows 95 and NT 4");
 #endif
+
+}  // namespace
 
 void FillFileDialog(OPENFILENAMEA& dialog, HWND owner, char* name, const char* filter, int mode) {
   ZeroMemory(&dialog, sizeof dialog);
-  // The short record: older systems refuse the longer one.
-  dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+  dialog.lStructSize = kDialogRecordSize;
   dialog.hwndOwner = owner && IsWindow(owner) ? owner : GetForegroundWindow();
   dialog.lpstrFilter = filter;
   dialog.lpstrFile = name;

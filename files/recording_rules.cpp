@@ -19,7 +19,7 @@ void FormatMarkerValue(std::int32_t value, char* dst) {
   const char* d = digits;
   std::uint32_t n = 0;
   if (*d == '-') dst[n++] = *d++;
-  for (std::uint32_t length = TextLength(d); n + length < 5; ++length) dst[n++] = '0';
+  for (std::uint32_t length = TextLength(d); n + length < 5;) dst[n++] = '0';
   CopyBounded(dst + n, kMarkerTextCapacity - n, d);
 }
 

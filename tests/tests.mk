@@ -56,3 +56,15 @@ test: images native-tests wine-tests
 
 fuzz: $(FUZZERS)
 	tools/run_fuzzers.sh 300
+
+# --- benchmarks: figures, not pass/fail (tools/bench.sh) ---------------------
+BENCH := $(BUILD)/bench
+BENCH_SRCS := $(sort $(wildcard tests/bench/*.cpp))
+
+$(BENCH)/bench.exe: $(BENCH_SRCS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o
+	@mkdir -p $(@D)
+	x86_64-w64-mingw32-g++ -std=c++17 -O2 -Wall -Wextra $(CHARSET) -Iapp -Irecord -Iplay -I$(GEN) -static \
+	  -o $@ $(BENCH_SRCS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o -luser32 -lgdi32 -lcomdlg32 -lshell32 -lpsapi
+
+bench: $(BENCH)/bench.exe images $(E2E_HELPERS)
+	tools/bench.sh

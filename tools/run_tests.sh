@@ -44,6 +44,8 @@ tally fuzz "$(tools/run_fuzzers.sh "${KESTROVA_FUZZ_SECONDS:-10}" | tail -n 1)"
 kestrova_start_display
 trap kestrova_stop_display EXIT
 kestrova_ensure_prefix || broken+=(wine-prefix)
+# How 32-bit programs run here (tools/wine_env.sh), found once for all runs.
+kestrova_route32_available && echo "32-bit Windows programs run here by the route: $KESTROVA_ROUTE32_FOUND"
 
 # Runs a layer's command, shows its output and adds up its closing line.
 run_layer() {
@@ -61,8 +63,11 @@ for build in win64 win32; do
   echo "== end to end: build/$build/kestrova.exe"
   run_layer "e2e $build" "e2e-$build" python3 tests/e2e/run_e2e.py "build/$build/kestrova.exe"
 done
+untested=
+[[ $KESTROVA_ROUTE32_FOUND != none* ]] || untested=${KESTROVA_ROUTE32_FOUND#none: }
 
 echo
 [ ${#broken[@]} -eq 0 ] || echo "did not run to the end: ${broken[*]}"
+[ -z "$untested" ] || echo "the 32-bit product (build/win32) was not run end to end: $untested"
 echo "all layers: $passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ] && [ ${#broken[@]} -eq 0 ]

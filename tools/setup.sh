@@ -28,8 +28,7 @@ QEMU_MIN_MAJOR=10
 sudo=
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 apt_install() {
-  # --no-remove: never take anything away to make room (multiarch can ask).
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends --no-remove "$@"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$@"
 }
 installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
@@ -148,17 +147,21 @@ if [ $need_backports = yes ]; then
   fi
 fi
 
+if [ ${#missing[@]} -eq 0 ] && [ ${#missing32[@]} -eq 0 ] && ! backports_configured; then
+  exit 0  # qemu-user 10 cannot be had here (said above): nothing else to do
+fi
 todo=("${missing[@]}" "${missing32[@]}")
 [ $need_qemu = no ] || todo+=("qemu-user (from $backports)")
 echo "installing: ${todo[*]}"
 $sudo apt-get update -qq
 [ ${#missing[@]} -eq 0 ] || apt_install "${missing[@]}"
 if [ ${#missing32[@]} -gt 0 ]; then
-  apt_install "${missing32[@]}" || warn "could not install ${missing32[*]}"
+  # --no-remove: nothing is taken away to make room (multiarch can ask).
+  apt_install --no-remove "${missing32[@]}" || warn "could not install ${missing32[*]}"
 fi
 if [ $need_qemu = yes ]; then
   if backports_configured; then
-    apt_install -t "$backports" qemu-user || warn "could not install qemu-user from $backports"
+    apt_install --no-remove -t "$backports" qemu-user || warn "could not install qemu-user from $backports"
     qemu_ok || warn "qemu-user is $(qemu_major || echo missing), not $QEMU_MIN_MAJOR or later"
   fi
 fi

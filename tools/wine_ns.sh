@@ -20,9 +20,10 @@ set -eu
 
 if [ "${1:-}" != --inside ]; then
   [ $# -gt 0 ] || { echo "usage: $0 COMMAND [ARG...]" >&2; exit 2; }
-  exec unshare --user --map-root-user --mount "$(readlink -f "$0")" --inside "$@"
+  exec unshare --user --map-root-user --mount "$(readlink -f "$0")" --inside "$(id -u)" "$(id -g)" "$@"
 fi
-shift
+uid=$2 gid=$3
+shift 3
 
 qemu=${KESTROVA_QEMU_I386:-$(command -v qemu-i386 || command -v qemu-i386-static || true)}
 if [ -z "$qemu" ] || [ ! -x "$qemu" ]; then
@@ -44,4 +45,11 @@ printf ':qemu-i386:M::%s:%s:%s:F' "$magic" "$mask" "$qemu" >"$binfmt/register" |
   echo "wine_ns.sh: cannot register $qemu with binfmt_misc" >&2
   exit 125
 }
+# Only the namespace's root may register, so the caller is root in it. A
+# caller who is not root outside goes on as itself, in a namespace nested
+# in this one (it uses this one's registration): as root it would reach
+# another Wine server than its programs outside.
+if [ "$uid" != 0 ]; then
+  exec unshare --user --map-user="$uid" --map-group="$gid" "$@"
+fi
 exec "$@"

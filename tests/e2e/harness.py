@@ -23,6 +23,9 @@ SHOTS = E2E_BUILD / "shots"
 PROBE_EXE = E2E_BUILD / "probe.exe"
 WINE64 = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver"
+# The project's one way to start a Windows program under Wine, 32-bit or
+# 64-bit (tools/wine_env.sh tells the routes): wine_command() below.
+WINE_RUN = ROOT / "tools" / "wine_run.sh"
 
 sys.path.insert(0, str(ROOT / "tools"))
 import screenshot  # noqa: E402  (tools/screenshot.py)
@@ -60,6 +63,25 @@ def wait_until(what, fetch, accept, timeout=WAIT, interval=0.05):
         if time.monotonic() > deadline:
             raise Failure(f"timed out after {timeout:g} s waiting for {what}; last seen: {value!r}")
         time.sleep(interval)
+
+
+def wine_command(program, *args):
+    """The command that starts a Windows program (32-bit or 64-bit) under
+    Wine with these arguments. Run it with Session.wine_env(): the process
+    started is the program itself (signals and the exit code are its)."""
+    # LC_ALL (code page 936) is the runner's to give to Wine alone: bash
+    # would only warn that the host lacks the locale.
+    return ["env", "-u", "LC_ALL", str(WINE_RUN), str(program), *[str(a) for a in args]]
+
+
+def wine_route(image):
+    """How an image would run here: (True, "wine64" / "native" / "qemu"),
+    or (False, the reason it cannot)."""
+    run = subprocess.run([str(WINE_RUN), "--route", str(image)], capture_output=True, text=True, timeout=120)
+    answer = (run.stdout.strip().splitlines() or [run.stderr.strip() or f"exit code {run.returncode}"])[-1]
+    if run.returncode == 0:
+        return True, answer
+    return False, answer[len("none: "):] if answer.startswith("none: ") else answer
 
 
 def decode_text(hex_text):
@@ -130,7 +152,7 @@ class Probe:
         self.lines = None
 
     def _start(self):
-        self.proc = subprocess.Popen([WINE64, str(PROBE_EXE), "serve"], stdin=subprocess.PIPE,
+        self.proc = subprocess.Popen(wine_command(PROBE_EXE, "serve"), stdin=subprocess.PIPE,
                                      stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=self.env,
                                      cwd=str(E2E_BUILD), text=True, encoding="ascii", errors="replace")
         self.lines = queue.Queue()
@@ -284,15 +306,34 @@ class Session:
         env.setdefault("WINEDLLOVERRIDES", "mscoree=;mshtml=")
         return env
 
+    def end_wine(self, timeout):
+        """Waits until this prefix's Wine server has ended (a few seconds
+        after its last program), and ends it with whatever it still runs
+        when that takes longer than the timeout (a program of a test that
+        hangs, say): Wine left running on a display that goes would spoil
+        the next run on the prefix."""
+        try:
+            subprocess.run([WINESERVER, "-w"], env=self.wine_env(), timeout=timeout)
+        except subprocess.TimeoutExpired:
+            subprocess.run([WINESERVER, "-k"], env=self.wine_env(), timeout=60)
+            subprocess.run([WINESERVER, "-w"], env=self.wine_env(), timeout=60)
+
     def open(self):
         self.lock = lock_checkout()
-        if not os.environ.get("DISPLAY"):
-            self._start_display()
         os.environ.setdefault("WINEPREFIX", os.environ.get("KESTROVA_WINEPREFIX", str(ROOT / "build" / "wine-prefix")))
-        prefix = Path(os.environ["WINEPREFIX"])
-        if not (prefix / ".kestrova-ready").exists():
-            subprocess.run(["bash", "-c", "source tools/wine_env.sh && kestrova_ensure_prefix"], cwd=str(ROOT),
-                           check=True, env=dict(os.environ, KESTROVA_WINEPREFIX=str(prefix)), timeout=600)
+        os.environ["KESTROVA_WINEPREFIX"] = os.environ["WINEPREFIX"]  # for tools/wine_run.sh
+        if not os.environ.get("DISPLAY"):
+            # A Wine server still running on the prefix would serve the new
+            # display through its old desktop: let it end first.
+            self.end_wine(20)
+            self._start_display()
+        # Made (or made anew, with its 32-bit half) unless it is ready; quick
+        # when it is. This also finds the 32-bit route once for the run
+        # (KESTROVA_ROUTE32_FOUND, passed on to every program started).
+        found = subprocess.run(["bash", "-c", "source tools/wine_env.sh && kestrova_ensure_prefix >&2 && "
+                                "echo \"$KESTROVA_ROUTE32_FOUND\""], cwd=str(ROOT), check=True, env=dict(os.environ),
+                               stdout=subprocess.PIPE, text=True, timeout=600)
+        os.environ["KESTROVA_ROUTE32_FOUND"] = found.stdout.strip()
         self._build_probe()
         for folder in (WORK, SHOTS):
             folder.mkdir(parents=True, exist_ok=True)
@@ -333,10 +374,7 @@ class Session:
         if self.xvfb:
             # Our own display: let this prefix's Wine wind down before the
             # display goes (it ends a few seconds after its last program).
-            try:
-                subprocess.run([WINESERVER, "-w"], env=self.wine_env(), timeout=60)
-            except subprocess.TimeoutExpired:
-                pass
+            self.end_wine(60)
             self.xvfb.kill()
             self.xvfb.wait()
             self.xvfb = None
@@ -354,7 +392,7 @@ class Program:
         self.case = case
         self.exe = exe
         self.log = open(exe.parent / "wine.log", "wb")
-        self.proc = subprocess.Popen([WINE64, str(exe)], cwd=str(exe.parent), env=case.session.wine_env(),
+        self.proc = subprocess.Popen(wine_command(exe), cwd=str(exe.parent), env=case.session.wine_env(),
                                      stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT)
 
     def _ours(self, window):
@@ -537,7 +575,7 @@ class Target:
         folder.mkdir(parents=True)
         self.log_path = folder / "target.log"
         self.output = open(folder / "wine.log", "wb")
-        self.proc = subprocess.Popen([WINE64, str(TARGET_EXE), wine_path(self.log_path), *[str(v) for v in rect]],
+        self.proc = subprocess.Popen(wine_command(TARGET_EXE, wine_path(self.log_path), *rect),
                                      cwd=str(folder), env=case.session.wine_env(), stdin=subprocess.DEVNULL,
                                      stdout=self.output, stderr=subprocess.STDOUT)
         case.programs.append(self)

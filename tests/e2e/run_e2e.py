@@ -94,19 +94,29 @@ def main():
         return 1
 
     machine = pe_machine(image)
-    if machine == MACHINE_I386:
-        for name, _ in tests:
-            print(f"SKIP {name}: 32-bit Windows programs cannot run here until the qemu-user route is set up")
-        skipped = len(tests)
-        report()
-        return 0
-    if machine != MACHINE_AMD64:
+    if machine not in (MACHINE_I386, MACHINE_AMD64):
         what = "not a PE image" if machine is None else f"PE machine {machine:#x}"
         for name, _ in tests:
             print(f"FAIL {name}: [{image}] cannot run this image: {what}")
         failed = len(tests)
         report()
         return 1
+
+    # A 32-bit image needs Wine's 32-bit loader to run here (natively, or
+    # through qemu-user: tools/wine_env.sh); where it cannot, its tests are
+    # skipped with the reason, never passed.
+    runnable, route = harness.wine_route(image)
+    if not runnable:
+        for name, _ in tests:
+            print(f"SKIP {name}: [{image}] {route}")
+        skipped = len(tests)
+        report()
+        return 0
+    bits = "32-bit" if machine == MACHINE_I386 else "64-bit"
+    how = {"wine64": "wine64", "native": "Wine's 32-bit loader run by the kernel",
+           "qemu": "Wine's 32-bit loader under qemu-user (tools/wine_ns.sh)"}.get(route, route)
+    print(f"e2e on {image}: {bits}, started through {how}")
+    sys.stdout.flush()
 
     session = harness.Session(image)
     try:

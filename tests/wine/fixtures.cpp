@@ -12,6 +12,19 @@ std::string ScratchFolder(const char* name) {
   folder += name;
   folder += "-" + std::to_string(GetCurrentProcessId()) + "\\";
   CreateDirectoryA(folder.c_str(), nullptr);
+  // Process ids come back under Wine: clear what an earlier run left here.
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string entry = folder + found.cFileName;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveDirectoryA(entry.c_str());
+      else
+        DeleteFileA(entry.c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
   return folder;
 }
 

@@ -6,7 +6,8 @@
 
 #include <string>
 
-// A fresh empty folder under the temporary folder, with a trailing backslash.
+// An empty folder under the temporary folder (files an earlier run left
+// there are removed), with a trailing backslash.
 std::string ScratchFolder(const char* name);
 
 void WriteBytes(const std::string& path, const std::string& bytes);

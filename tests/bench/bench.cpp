@@ -1,0 +1,403 @@
+// bench.exe: figures (not pass/fail) for the capture and playback engines,
+// run under Wine with the product's own objects (the x86_64 build).
+//
+//   bench.exe capture       cost of one real CaptureStep while recording with
+//                           no input, beside a bare loop of the 254
+//                           GetAsyncKeyState calls it cannot do without
+//   bench.exe pace          the real playback engine playing a synthetic
+//                           20-second recording into a window of this
+//                           process: played / recorded duration, at normal
+//                           speed (gaps of 10..200 ms) and at fast speed (a
+//                           recording of mostly moves)
+//   bench.exe growth-rule   100 000 records appended through the growth rule
+//                           and ReallocateBlock, as CaptureStep does it
+//   bench.exe growth-steps  100 000 moves recorded by the real CaptureStep
+//                           (the cursor set between the steps)
+//
+// Each prints "figure NAME VALUE UNIT" lines, and notes as "# ..." lines.
+// Run them in separate processes (tools/bench.sh does): the peak memory is
+// the process's.
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "../../app/ids.h"
+#include "../../app/placement.h"
+#include "../../app/run_mode.h"
+#include "../../app/startup.h"
+#include "../../app/state.h"
+#include "../../play/playback.h"
+#include "../../record/capture.h"
+#include "../../record/capture_rules.h"
+#include "../../record/heap_block.h"
+
+namespace {
+
+// --- measuring -----------------------------------------------------------------
+
+double Seconds() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void Figure(const char* name, double value, const char* unit) { std::printf("figure %s %.4g %s\n", name, value, unit); }
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+PROCESS_MEMORY_COUNTERS Memory() {
+  PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  return counters;
+}
+
+double MiB(SIZE_T bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+// --- the windows -----------------------------------------------------------------
+
+HWND MakeMainWindow() {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  RegisterMainClass(instance);
+  int frame = GetSystemMetrics(SM_CXDLGFRAME);
+  HWND window = CreateMainWindow(instance, 600, 600, MainWindowWidth(frame),
+                                 MainWindowHeight(GetSystemMetrics(SM_CYSMCAPTION), frame));
+  g_app.main_window = window;
+  return window;
+}
+
+// The window the playback plays into: it notes when each key reaches it.
+std::vector<double> g_key_times;
+std::vector<std::uint32_t> g_keys;  // message * 1000 + virtual key
+
+LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_KEYDOWN || message == WM_KEYUP) {
+    g_key_times.push_back(Seconds());
+    g_keys.push_back(message * 1000 + static_cast<std::uint32_t>(wparam));
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+HWND MakeTarget() {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = TargetProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "KestrovaBenchTarget";
+  RegisterClassA(&wc);
+  HWND target = CreateWindowExA(0, wc.lpszClassName, "bench target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400,
+                                300, nullptr, nullptr, wc.hInstance, nullptr);
+  for (int i = 0; i < 40 && GetForegroundWindow() != target; ++i) {
+    SetForegroundWindow(target);
+    Pump();
+    Sleep(25);
+  }
+  if (GetForegroundWindow() != target) std::printf("# the target window did not get the foreground\n");
+  return target;
+}
+
+// --- capture step cost ----------------------------------------------------------
+
+volatile int g_sink;
+
+void BareKeyLoop() {
+  int down = 0;
+  for (int vk = 1; vk <= 254; ++vk) down += (GetAsyncKeyState(vk) & 0x8000) != 0;
+  g_sink = down;
+}
+
+void BenchCapture() {
+  HWND window = MakeMainWindow();
+  OnRecordCommand(0, 0);
+  KillTimer(window, TIMER_CAPTURE);
+  CaptureStep(window);  // obtains the buffer
+  std::uint32_t before = g_app.event_count;
+  const int kCalls = 200, kRounds = 25;
+  std::vector<double> step, bare;
+  for (int round = 0; round < kRounds; ++round) {
+    double start = Seconds();
+    for (int i = 0; i < kCalls; ++i) CaptureStep(window);
+    double middle = Seconds();
+    for (int i = 0; i < kCalls; ++i) BareKeyLoop();
+    double end = Seconds();
+    step.push_back((middle - start) / kCalls);
+    bare.push_back((end - middle) / kCalls);
+    KillTimer(window, TIMER_CAPTURE);
+    Pump();
+  }
+  double s = Median(step), b = Median(bare);
+  std::printf("# %d rounds of %d calls each, alternating; medians of the rounds\n", kRounds, kCalls);
+  Figure("capture_step_time", s * 1e6, "us");
+  Figure("bare_254_getasynckeystate_time", b * 1e6, "us");
+  Figure("capture_step_over_bare_loop", s / b, "x");
+  Figure("capture_step_share_of_10ms_period", s / 0.010 * 100, "%");
+  std::printf("# records made during the measurement (no input expected): %u\n", g_app.event_count - before);
+  OnRecordCommand(0, 0);
+  DestroyWindow(window);
+}
+
+// --- playback pace ------------------------------------------------------------------
+
+// A small deterministic generator, so that every run plays the same recording.
+std::uint32_t g_seed = 12345;
+std::uint32_t Next() {
+  g_seed = g_seed * 1103515245u + 12345u;
+  return (g_seed >> 8) & 0xFFFFFF;
+}
+
+InputEvent KeyRecord(bool down, std::uint32_t vk, std::uint32_t time) {
+  std::uint32_t scan = MapVirtualKeyA(vk, 0);
+  return InputEvent{down ? 256u : 257u, scan * 256 + vk, scan, time, 0};
+}
+
+InputEvent MoveRecord(std::int32_t x, std::int32_t y, std::uint32_t time) {
+  return InputEvent{512u, static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), time, 0};
+}
+
+// Normal-speed recording: keys and moves over the target, gaps of 10..200 ms,
+// 20 seconds in all.
+std::vector<InputEvent> PaceRecording() {
+  std::vector<InputEvent> records;
+  std::uint32_t time = 100000;
+  bool down = false;
+  std::uint32_t vk = 'A';
+  while (records.empty() || time - records.front().time < 20000) {
+    if (Next() % 3 == 0) {
+      records.push_back(MoveRecord(150 + Next() % 300, 150 + Next() % 200, time));
+    } else {
+      records.push_back(KeyRecord(!down, vk, time));
+      if (down) vk = 'A' + (vk - 'A' + 1) % 26;
+      down = !down;
+    }
+    time += 10 + Next() % 191;
+  }
+  if (down) records.push_back(KeyRecord(false, vk, time));
+  return records;
+}
+
+// Fast-speed recording: moves every 10 ms (20 seconds), a key pressed and
+// released every 2 seconds.
+std::vector<InputEvent> MovesRecording() {
+  std::vector<InputEvent> records;
+  std::uint32_t time = 100000;
+  for (int i = 0; i < 2000; ++i) {
+    if (i % 200 == 100) {
+      records.push_back(KeyRecord(true, 'M', time));
+      records.push_back(KeyRecord(false, 'M', time + 5));
+    }
+    records.push_back(MoveRecord(150 + (i * 7) % 300, 150 + (i * 3) % 200, time));
+    time += 10;
+  }
+  return records;
+}
+
+struct Pace {
+  double played;        // s, from the play command until the engine is idle again
+  double keys_span;     // s, from the first key to reach the target to the last
+  std::size_t keys_received;
+};
+
+std::size_t CountKeys(const std::vector<InputEvent>& records) {
+  return std::count_if(records.begin(), records.end(), [](const InputEvent& r) { return r.message != 512; });
+}
+
+Pace Play(const std::vector<InputEvent>& records, std::uint8_t speed) {
+  std::size_t played_keys = CountKeys(records);
+  if (g_app.event_buffer) FreeBlock(g_app.event_buffer);
+  g_app.event_buffer = static_cast<InputEvent*>(AllocateBlock(static_cast<std::uint32_t>(records.size()) + 1, 20));
+  std::memcpy(g_app.event_buffer, records.data(), records.size() * sizeof(InputEvent));
+  g_app.event_count = static_cast<std::uint32_t>(records.size());
+  g_app.playback_speed = speed;
+  g_app.repeat_count = 1;
+  g_app.continuous_playback = 0;
+  g_key_times.clear();
+  g_keys.clear();
+  double start = Seconds();
+  PostMessageA(g_app.main_window, WM_COMMAND, CMD_PLAY, 0);
+  MSG msg;
+  bool started = false;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    if (g_app.run_mode == RUN_PLAYING) started = true;
+    if (started && g_app.run_mode == RUN_IDLE) break;
+    if (Seconds() - start > 300) {
+      std::printf("# the playback did not end within 300 s\n");
+      break;
+    }
+  }
+  Pace pace = {Seconds() - start, 0, 0};
+  // Keys injected last may still be on their way to the target.
+  for (int i = 0; i < 20; ++i) {
+    Pump();
+    Sleep(10);
+  }
+  pace.keys_received = g_key_times.size();
+  // The span up to the last played key; the release after the run can add a
+  // key-up of its own behind it.
+  std::size_t last = std::min(g_key_times.size(), played_keys) - 1;
+  if (g_key_times.size() > 1) pace.keys_span = g_key_times[last] - g_key_times.front();
+  return pace;
+}
+
+void ReportPace(const char* name, const std::vector<InputEvent>& records, const Pace& pace) {
+  double recorded = (records.back().time - records.front().time) / 1000.0;
+  std::size_t keys = CountKeys(records);
+  std::size_t first = 0, last = records.size() - 1;
+  while (records[first].message == 512) ++first;
+  while (records[last].message == 512) --last;
+  double recorded_keys = (records[last].time - records[first].time) / 1000.0;
+  std::printf("# %s: %zu records (%zu key records), recorded over %.3f s; %zu key messages reached the target\n",
+              name, records.size(), keys, recorded, pace.keys_received);
+  std::vector<std::uint32_t> sent;
+  for (const InputEvent& r : records)
+    if (r.message != 512) sent.push_back(r.message * 1000 + (r.param_l & 0xFF));
+  std::vector<std::uint32_t> received = g_keys;
+  // One key-up more at the end is the release's (see Play).
+  if (received.size() == sent.size() + 1 && received.back() == sent.back()) received.pop_back();
+  if (sent != received) {
+    std::printf("# keys played (message*1000+vk):");
+    for (std::uint32_t k : sent) std::printf(" %u", k);
+    std::printf("\n# keys received:");
+    for (std::uint32_t k : g_keys) std::printf(" %u", k);
+    std::printf("\n");
+  }
+  char key[96];
+  std::snprintf(key, sizeof key, "%s_played_duration", name);
+  Figure(key, pace.played, "s");
+  std::snprintf(key, sizeof key, "%s_played_over_recorded", name);
+  Figure(key, pace.played / recorded, "x");
+  std::snprintf(key, sizeof key, "%s_key_span_played_over_recorded", name);
+  Figure(key, pace.keys_span / recorded_keys, "x");
+}
+
+void BenchPace() {
+  HWND window = MakeMainWindow();
+  MakeTarget();
+  std::vector<InputEvent> normal = PaceRecording();
+  ReportPace("normal_speed", normal, Play(normal, 0));
+  std::vector<InputEvent> moves = MovesRecording();
+  ReportPace("fast_speed_moves", moves, Play(moves, 1));
+  DestroyWindow(window);
+}
+
+// --- growth ---------------------------------------------------------------------------
+
+constexpr std::uint32_t kGrowthEvents = 100000;
+
+void ReportGrowth(const char* name, double seconds, std::uint32_t count, int reallocations,
+                  const PROCESS_MEMORY_COUNTERS& before) {
+  PROCESS_MEMORY_COUNTERS after = Memory();
+  std::printf("# %s: %u records, %d reallocations, final block %u bytes\n", name, count, reallocations,
+              g_app.event_buffer ? BlockSize(g_app.event_buffer) : 0);
+  char key[96];
+  std::snprintf(key, sizeof key, "%s_time", name);
+  Figure(key, seconds * 1000, "ms");
+  std::snprintf(key, sizeof key, "%s_time_per_record", name);
+  Figure(key, seconds / count * 1e6, "us");
+  std::snprintf(key, sizeof key, "%s_peak_pagefile", name);
+  Figure(key, MiB(after.PeakPagefileUsage), "MiB");
+  std::snprintf(key, sizeof key, "%s_peak_pagefile_growth", name);
+  Figure(key, MiB(after.PeakPagefileUsage - before.PeakPagefileUsage), "MiB");
+  std::snprintf(key, sizeof key, "%s_peak_working_set", name);
+  Figure(key, MiB(after.PeakWorkingSetSize), "MiB");
+}
+
+// The growth path as CaptureStep takes it: grow by kGrowthBytes through
+// ReallocateBlock whenever the rule says so, then append.
+void BenchGrowthRule() {
+  PROCESS_MEMORY_COUNTERS before = Memory();
+  g_app.event_buffer = nullptr;
+  g_app.event_count = 0;
+  int reallocations = 0;
+  double start = Seconds();
+  for (std::uint32_t i = 0; i < kGrowthEvents; ++i) {
+    std::uint32_t capacity = g_app.event_buffer ? BlockSize(g_app.event_buffer) / sizeof(InputEvent) : 0;
+    if (BufferNeedsGrowth(g_app.event_count, capacity)) {
+      std::uint32_t size = g_app.event_buffer ? BlockSize(g_app.event_buffer) : 0;
+      void* grown = ReallocateBlock(g_app.event_buffer, size + kGrowthBytes);
+      if (!grown) {
+        std::printf("# out of memory after %u records\n", i);
+        break;
+      }
+      g_app.event_buffer = static_cast<InputEvent*>(grown);
+      ++reallocations;
+    }
+    g_app.event_buffer[g_app.event_count++] = MoveRecord(300 + (i & 1), 300, i);
+  }
+  ReportGrowth("growth_rule", Seconds() - start, g_app.event_count, reallocations, before);
+}
+
+// The real CaptureStep, recording a move at every step: the cursor is set
+// to one of two places between the steps.
+void BenchGrowthSteps() {
+  HWND window = MakeMainWindow();
+  OnRecordCommand(0, 0);
+  KillTimer(window, TIMER_CAPTURE);
+  PROCESS_MEMORY_COUNTERS before = Memory();
+  int reallocations = 0;
+  const InputEvent* last_buffer = nullptr;
+  std::uint32_t steps = 0;
+  double start = Seconds();
+  while (g_app.event_count < kGrowthEvents && steps < 3 * kGrowthEvents) {
+    SetCursorPos(300 + (steps & 1), 300);
+    CaptureStep(window);
+    if (g_app.event_buffer != last_buffer) {
+      ++reallocations;
+      last_buffer = g_app.event_buffer;
+    }
+    ++steps;
+    if ((steps & 1023) == 0) {
+      KillTimer(window, TIMER_CAPTURE);
+      Pump();
+    }
+  }
+  double seconds = Seconds() - start;
+  std::printf("# %u capture steps for %u records\n", steps, g_app.event_count);
+  ReportGrowth("growth_steps", seconds, g_app.event_count, reallocations, before);
+  KillTimer(window, TIMER_CAPTURE);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ResetAppState();
+  // This program is far longer than a plain image: without this it would
+  // count as a self-playing copy and close its window after playing.
+  g_app.stub_size = 0x7FFFFFFF;
+  const char* part = argc > 1 ? argv[1] : "";
+  if (std::strcmp(part, "capture") == 0) {
+    BenchCapture();
+  } else if (std::strcmp(part, "pace") == 0) {
+    BenchPace();
+  } else if (std::strcmp(part, "growth-rule") == 0) {
+    BenchGrowthRule();
+  } else if (std::strcmp(part, "growth-steps") == 0) {
+    BenchGrowthSteps();
+  } else {
+    std::fprintf(stderr, "usage: bench.exe capture | pace | growth-rule | growth-steps\n");
+    return 2;
+  }
+  std::fflush(stdout);
+  return 0;
+}
