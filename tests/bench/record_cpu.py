@@ -31,14 +31,16 @@ def cpu_seconds(pid):
 
 def wineserver_pid(prefix):
     """The wineserver of the prefix: its working folder is the prefix's
-    server folder, /tmp/.wine-UID/server-DEV-INODE."""
+    server folder, .../server-DEV-INODE (under /tmp/.wine-UID, or a folder
+    of Debian's choosing)."""
     info = os.stat(prefix)
-    folder = f"/tmp/.wine-{os.getuid()}/server-{info.st_dev:x}-{info.st_ino:x}"
+    folder = f"server-{info.st_dev:x}-{info.st_ino:x}"
     for entry in Path("/proc").iterdir():
         if not entry.name.isdigit():
             continue
         try:
-            if (entry / "comm").read_text().strip() == "wineserver" and os.readlink(entry / "cwd") == folder:
+            if ((entry / "comm").read_text().strip().startswith("wineserver")
+                    and Path(os.readlink(entry / "cwd")).name == folder):
                 return int(entry.name)
         except OSError:
             continue
