@@ -6,14 +6,14 @@ GEN := $(BUILD)/gen
 
 # Sources of the product, by subsystem. entry.cpp and runtime.cpp stand in
 # for the C runtime and are linked into the product only.
-PRODUCT_DIRS := app record play files ui
+PRODUCT_DIRS := core record play files ui app
 PRODUCT_SRCS := $(sort $(wildcard $(addsuffix /*.cpp,$(PRODUCT_DIRS))))
 RUNTIME_SRCS := app/entry.cpp app/runtime.cpp
 SHELL_SRCS := $(filter-out $(RUNTIME_SRCS),$(PRODUCT_SRCS))
 
 # The decisions kept free of Win32, tested natively on Linux.
-PLAIN_SRCS := app/text.cpp app/text_number.cpp app/command_tail.cpp app/settings_path.cpp \
-              app/title_line.cpp app/admission.cpp record/capture_rules.cpp play/playback_rules.cpp
+PLAIN_SRCS := core/text.cpp core/text_number.cpp core/title_line.cpp core/admission.cpp \
+              app/command_tail.cpp app/settings_path.cpp record/capture_rules.cpp play/playback_rules.cpp
 PLAIN_SRCS += ui/options_menu.cpp ui/dialog_texts.cpp
 PLAIN_SRCS += files/recording_rules.cpp files/file_name_rules.cpp
 
@@ -21,7 +21,7 @@ CHARSET := -finput-charset=UTF-8 -fexec-charset=GBK
 PRODUCT_CXXFLAGS := -std=c++17 -Os -Wall -Wextra -Werror $(CHARSET) -fno-exceptions -fno-rtti \
   -fno-asynchronous-unwind-tables -fno-unwind-tables -fno-threadsafe-statics -fno-stack-protector \
   -mno-stack-arg-probe -fno-tree-loop-distribute-patterns -ffunction-sections \
-  -fno-ident -I$(GEN) -Iapp
+  -fno-ident -I. -I$(GEN)
 PRODUCT_LDFLAGS := -nostdlib -mwindows -s -Wl,--gc-sections -Wl,--no-insert-timestamp \
   -Wl,--disable-dynamicbase -Wl,--disable-reloc-section
 PRODUCT_LIBS := -lkernel32 -luser32 -lgdi32 -lcomdlg32 -lshell32
@@ -47,10 +47,10 @@ $(BUILD)/$(1)/obj/%.o: %.cpp $(GEN)/cursor_planes.h
 	@echo "  CXX     $$@"
 	@$(2)-g++ $(PRODUCT_CXXFLAGS) -MMD -MP -c $$< -o $$@
 
-$(BUILD)/$(1)/obj/res.o: res/kestrova.rc res/kestrova.manifest app/ids.h $(ASSETS)
+$(BUILD)/$(1)/obj/res.o: res/kestrova.rc res/kestrova.manifest core/ids.h $(ASSETS)
 	@mkdir -p $$(@D)
 	@echo "  WINDRES $$@"
-	@$(2)-windres -F $(3) -I app -I $(GEN) --include-dir res -i $$< -o $$@
+	@$(2)-windres -F $(3) -I . -I $(GEN) --include-dir res -i $$< -o $$@
 
 $(BUILD)/$(1)/kestrova.unpadded.exe: $$($(1)_OBJS) $(BUILD)/$(1)/obj/res.o
 	@echo "  LINK    $$@"

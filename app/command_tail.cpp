@@ -1,4 +1,4 @@
-#include "command_tail.h"
+#include "app/command_tail.h"
 
 const char* CommandTail(const char* command_line) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(command_line);

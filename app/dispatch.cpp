@@ -1,13 +1,13 @@
-#include "dispatch.h"
+#include "app/dispatch.h"
 
-#include "../files/file_commands.h"
-#include "../play/playback.h"
-#include "../record/capture.h"
-#include "../ui/dialogs.h"
-#include "../ui/options.h"
-#include "admission.h"
-#include "state.h"
-#include "title_line.h"
+#include "files/file_commands.h"
+#include "play/playback.h"
+#include "record/capture.h"
+#include "ui/dialogs.h"
+#include "ui/options.h"
+#include "core/admission.h"
+#include "core/state.h"
+#include "core/title_line.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // starts.
 #include <windows.h>
 
-#include "command_tail.h"
-#include "startup.h"
+#include "app/command_tail.h"
+#include "app/startup.h"
 
 extern "C"
 #ifdef __i386__

@@ -1,11 +1,11 @@
-#include "poll.h"
+#include "app/poll.h"
 
-#include "ids.h"
-#include "main_window.h"
-#include "run_mode.h"
-#include "state.h"
-#include "text.h"
-#include "title_line.h"
+#include "core/ids.h"
+#include "app/main_window.h"
+#include "core/run_mode.h"
+#include "core/state.h"
+#include "core/text.h"
+#include "core/title_line.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "settings.h"
+#include "app/settings.h"
 
 #include <windows.h>
 
-#include "placement.h"
-#include "state.h"
-#include "text_number.h"
+#include "app/placement.h"
+#include "core/state.h"
+#include "core/text_number.h"
 
 namespace {
 

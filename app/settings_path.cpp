@@ -1,6 +1,6 @@
-#include "settings_path.h"
+#include "app/settings_path.h"
 
-#include "text.h"
+#include "core/text.h"
 
 int MakeSettingsPath(char* dst, const char* own_path) {
   if (CopyBounded(dst, kPathCapacity, own_path)) {

@@ -1,15 +1,15 @@
-#include "startup.h"
+#include "app/startup.h"
 
-#include "../files/self_play.h"
-#include "file_size.h"
-#include "ids.h"
-#include "main_window.h"
-#include "placement.h"
-#include "settings.h"
-#include "settings_path.h"
-#include "state.h"
-#include "text_number.h"
-#include "title_line.h"
+#include "files/self_play.h"
+#include "core/file_size.h"
+#include "core/ids.h"
+#include "app/main_window.h"
+#include "app/placement.h"
+#include "app/settings.h"
+#include "app/settings_path.h"
+#include "core/state.h"
+#include "core/text_number.h"
+#include "core/title_line.h"
 
 #ifndef _WIN64
 static_assert(sizeof(WNDCLASSEXA) == 48, "32-bit window class record");

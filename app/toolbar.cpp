@@ -1,7 +1,7 @@
-#include "toolbar.h"
+#include "app/toolbar.h"
 
-#include "state.h"
-#include "toolbar_layout.h"
+#include "core/state.h"
+#include "core/toolbar_layout.h"
 
 HBITMAP MakeToolbarMask(HBITMAP bitmap, COLORREF mask_colour) {
   if (!bitmap) return nullptr;

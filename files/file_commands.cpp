@@ -1,16 +1,16 @@
-#include "file_commands.h"
+#include "files/file_commands.h"
 
-#include "../app/dispatch.h"
-#include "../app/file_size.h"
-#include "../app/state.h"
-#include "../app/text.h"
-#include "../app/title_line.h"
-#include "../record/heap_block.h"
-#include "file_dialog.h"
-#include "file_io.h"
-#include "file_name_rules.h"
-#include "recording_file.h"
-#include "recording_rules.h"
+#include "app/dispatch.h"
+#include "core/file_size.h"
+#include "core/state.h"
+#include "core/text.h"
+#include "core/title_line.h"
+#include "core/heap_block.h"
+#include "files/file_dialog.h"
+#include "files/file_io.h"
+#include "files/file_name_rules.h"
+#include "files/recording_file.h"
+#include "files/recording_rules.h"
 
 namespace {
 

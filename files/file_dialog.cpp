@@ -1,8 +1,8 @@
-#include "file_dialog.h"
+#include "files/file_dialog.h"
 
 #include <cstddef>
 
-#include "file_name_rules.h"
+#include "files/file_name_rules.h"
 
 namespace {
 

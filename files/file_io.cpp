@@ -1,4 +1,4 @@
-#include "file_io.h"
+#include "files/file_io.h"
 
 #include <windows.h>
 

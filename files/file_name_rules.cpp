@@ -1,7 +1,7 @@
-#include "file_name_rules.h"
+#include "files/file_name_rules.h"
 
-#include "../app/text.h"
-#include "../app/text_number.h"
+#include "core/text.h"
+#include "core/text_number.h"
 
 const char kRecordingFilter[] = "记录文件 (*.rec)\0*.rec\0所有文件 (*.*)\0*.*\0\0";
 const char kProgramFilter[] = "程序文件 (*.exe)\0*.exe\0所有文件 (*.*)\0*.*\0\0";

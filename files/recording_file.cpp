@@ -1,13 +1,13 @@
-#include "recording_file.h"
+#include "files/recording_file.h"
 
 #include <windows.h>
 
-#include "../app/file_size.h"
-#include "../app/state.h"
-#include "../record/heap_block.h"
-#include "file_io.h"
-#include "file_name_rules.h"
-#include "recording_rules.h"
+#include "core/file_size.h"
+#include "core/state.h"
+#include "core/heap_block.h"
+#include "files/file_io.h"
+#include "files/file_name_rules.h"
+#include "files/recording_rules.h"
 
 constexpr UINT kWarningFlags = MB_TOPMOST | MB_SETFOREGROUND | MB_TASKMODAL | MB_ICONWARNING;
 static_assert(kWarningFlags == 0x52030, "a warning in front of everything");

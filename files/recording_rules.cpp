@@ -1,7 +1,7 @@
-#include "recording_rules.h"
+#include "files/recording_rules.h"
 
-#include "../app/text.h"
-#include "../app/text_number.h"
+#include "core/text.h"
+#include "core/text_number.h"
 
 bool IsRecording(const std::uint8_t* bytes, std::uint32_t n) {
   return n > 1 && bytes[0] == 0 && n % sizeof(InputEvent) == 0;

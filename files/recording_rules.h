@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "../record/input_event.h"
+#include "core/input_event.h"
 
 // Bytes of a text that holds a decimal marker value: "-2147483648" and its zero.
 constexpr std::uint32_t kMarkerTextCapacity = 12;

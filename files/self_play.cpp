@@ -1,11 +1,11 @@
-#include "self_play.h"
+#include "files/self_play.h"
 
-#include "../app/ids.h"
-#include "../app/main_window.h"
-#include "../app/state.h"
-#include "../app/text_number.h"
-#include "file_name_rules.h"
-#include "recording_file.h"
+#include "core/ids.h"
+#include "app/main_window.h"
+#include "core/state.h"
+#include "core/text_number.h"
+#include "files/file_name_rules.h"
+#include "files/recording_file.h"
 
 int PlayOnStart(const char* command_tail, bool self_playing) {
   std::uint32_t loaded = 0;

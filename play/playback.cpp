@@ -1,14 +1,14 @@
-#include "playback.h"
+#include "play/playback.h"
 
-#include "../app/file_size.h"
-#include "../app/ids.h"
-#include "../app/poll.h"
-#include "../app/run_mode.h"
-#include "../app/state.h"
-#include "../record/heap_block.h"
-#include "input_release.h"
-#include "key_sets.h"
-#include "playback_rules.h"
+#include "core/file_size.h"
+#include "core/ids.h"
+#include "app/poll.h"
+#include "core/run_mode.h"
+#include "core/state.h"
+#include "core/heap_block.h"
+#include "core/input_release.h"
+#include "core/key_sets.h"
+#include "play/playback_rules.h"
 
 namespace {
 

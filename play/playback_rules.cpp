@@ -1,4 +1,4 @@
-#include "playback_rules.h"
+#include "play/playback_rules.h"
 
 bool StartsAnotherRun(bool stop_request, std::int32_t repetitions_done, std::int32_t repeat_count,
                       std::uint8_t continuous_playback) {

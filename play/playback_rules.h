@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "../record/input_event.h"
+#include "core/input_event.h"
 
 constexpr std::uint32_t kMoveMessage = 512;
 

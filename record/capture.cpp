@@ -1,12 +1,12 @@
-#include "capture.h"
+#include "record/capture.h"
 
-#include "../app/ids.h"
-#include "../app/poll.h"
-#include "../app/run_mode.h"
-#include "../app/state.h"
-#include "../play/input_release.h"
-#include "capture_rules.h"
-#include "heap_block.h"
+#include "core/ids.h"
+#include "app/poll.h"
+#include "core/run_mode.h"
+#include "core/state.h"
+#include "core/input_release.h"
+#include "record/capture_rules.h"
+#include "core/heap_block.h"
 
 namespace {
 

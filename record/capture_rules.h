@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "input_event.h"
+#include "core/input_event.h"
 
 constexpr std::uint32_t kNoKey = 255;
 constexpr std::uint32_t kLeftShift = 160;  // never recorded

@@ -3,7 +3,7 @@
 # --- layer 1: native decisions, with sanitizers ----------------------------
 NATIVE := $(BUILD)/native
 NATIVE_CXXFLAGS := -std=c++17 -g -O1 -Wall -Wextra $(CHARSET) -fsanitize=address,undefined \
-  -fno-sanitize-recover=all -fno-omit-frame-pointer -Iapp -Irecord -Iplay -I$(GEN) -DASSET_DIR='"$(GEN)"'
+  -fno-sanitize-recover=all -fno-omit-frame-pointer -I. -I$(GEN) -DASSET_DIR='"$(GEN)"'
 NATIVE_TEST_SRCS := $(sort $(wildcard tests/native/*_test.cpp))
 NATIVE_OBJS := $(patsubst %.cpp,$(NATIVE)/obj/%.o,$(PLAIN_SRCS) $(NATIVE_TEST_SRCS))
 
@@ -23,7 +23,7 @@ FUZZ_SRCS := $(sort $(wildcard tests/fuzz/*_fuzz.cpp))
 FUZZERS := $(patsubst tests/fuzz/%.cpp,$(NATIVE)/%,$(FUZZ_SRCS))
 $(NATIVE)/%_fuzz: tests/fuzz/%_fuzz.cpp $(PLAIN_SRCS)
 	@mkdir -p $(@D)
-	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -Iapp -Irecord -Iplay $^ -o $@
+	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -I. $^ -o $@
 
 native-tests: $(NATIVE)/unit_tests $(FUZZERS)
 
@@ -35,7 +35,7 @@ WIN64_SHELL_OBJS := $(patsubst %.cpp,$(BUILD)/win64/obj/%.o,$(SHELL_SRCS))
 
 $(WINE_TESTS)/obj/%.o: %.cpp $(ASSETS)
 	@mkdir -p $(@D)
-	x86_64-w64-mingw32-g++ -std=c++17 -O1 -Wall -Wextra $(CHARSET) -Iapp -Irecord -Iplay -Ifiles -Iui -I$(GEN) -Itests/wine \
+	x86_64-w64-mingw32-g++ -std=c++17 -O1 -Wall -Wextra $(CHARSET) -I. -I$(GEN) \
 	  -MMD -MP -c $< -o $@
 
 $(WINE_TESTS)/shell_tests.exe: $(WINE_TEST_OBJS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o
@@ -63,7 +63,7 @@ BENCH_SRCS := $(sort $(wildcard tests/bench/*.cpp))
 
 $(BENCH)/bench.exe: $(BENCH_SRCS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o
 	@mkdir -p $(@D)
-	x86_64-w64-mingw32-g++ -std=c++17 -O2 -Wall -Wextra $(CHARSET) -Iapp -Irecord -Iplay -I$(GEN) -static \
+	x86_64-w64-mingw32-g++ -std=c++17 -O2 -Wall -Wextra $(CHARSET) -I. -I$(GEN) -static \
 	  -o $@ $(BENCH_SRCS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o -luser32 -lgdi32 -lcomdlg32 -lshell32 -lpsapi
 
 bench: $(BENCH)/bench.exe images $(E2E_HELPERS)

@@ -18,12 +18,12 @@
 #include <string>
 #include <vector>
 
-#include "../app/startup.h"
-#include "../app/state.h"
-#include "../app/text.h"
-#include "../files/file_commands.h"
-#include "../files/recording_file.h"
-#include "../record/heap_block.h"
+#include "app/startup.h"
+#include "core/state.h"
+#include "core/text.h"
+#include "files/file_commands.h"
+#include "files/recording_file.h"
+#include "core/heap_block.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "dialog_texts.h"
+#include "ui/dialog_texts.h"
 
-#include "text.h"
-#include "text_number.h"
+#include "core/text.h"
+#include "core/text_number.h"
 
 const char kHelpCaption[] = "Kestrova v1.45 帮助";
 const char kHelpText[] =

@@ -1,11 +1,11 @@
-#include "dialogs.h"
+#include "ui/dialogs.h"
 
-#include "dialog_texts.h"
-#include "dispatch.h"
-#include "ids.h"
-#include "main_window.h"
-#include "state.h"
-#include "title_line.h"
+#include "ui/dialog_texts.h"
+#include "app/dispatch.h"
+#include "core/ids.h"
+#include "app/main_window.h"
+#include "core/state.h"
+#include "core/title_line.h"
 
 namespace {
 

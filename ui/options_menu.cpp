@@ -1,4 +1,4 @@
-#include "options_menu.h"
+#include "ui/options_menu.h"
 
 const MenuEntry kOptionsMenu[kMenuEntryCount] = {
     {CMD_SPEED_NORMAL, CHECK_SPEED_NORMAL, "播放速度: 正常(&N)"},

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "ids.h"
+#include "core/ids.h"
 
 // AppendMenuA flags, as Win32 defines them (MF_STRING, MF_CHECKED,
 // MF_SEPARATOR).

@@ -25,15 +25,15 @@
 #include <cstring>
 #include <vector>
 
-#include "../../app/ids.h"
-#include "../../app/placement.h"
-#include "../../app/run_mode.h"
-#include "../../app/startup.h"
-#include "../../app/state.h"
-#include "../../play/playback.h"
-#include "../../record/capture.h"
-#include "../../record/capture_rules.h"
-#include "../../record/heap_block.h"
+#include "core/ids.h"
+#include "app/placement.h"
+#include "core/run_mode.h"
+#include "app/startup.h"
+#include "core/state.h"
+#include "play/playback.h"
+#include "record/capture.h"
+#include "record/capture_rules.h"
+#include "core/heap_block.h"
 
 namespace {
 

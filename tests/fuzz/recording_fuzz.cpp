@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "../../files/file_name_rules.h"
-#include "../../files/recording_rules.h"
+#include "files/file_name_rules.h"
+#include "files/recording_rules.h"
 
 namespace {
 

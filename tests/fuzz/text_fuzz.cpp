@@ -6,11 +6,11 @@
 #include <cstring>
 #include <string>
 
-#include "command_tail.h"
-#include "settings_path.h"
-#include "text.h"
-#include "text_number.h"
-#include "title_line.h"
+#include "app/command_tail.h"
+#include "app/settings_path.h"
+#include "core/text.h"
+#include "core/text_number.h"
+#include "core/title_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);

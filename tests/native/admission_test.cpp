@@ -1,8 +1,8 @@
-#include "admission.h"
+#include "core/admission.h"
 
 #include <gtest/gtest.h>
 
-#include "run_mode.h"
+#include "core/run_mode.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "capture_rules.h"
+#include "record/capture_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "command_tail.h"
-#include "settings_path.h"
+#include "app/command_tail.h"
+#include "app/settings_path.h"
 
 TEST(CommandTail, SkipsTheProgramPathAndTheBlanksAfterIt) {
   struct Case {

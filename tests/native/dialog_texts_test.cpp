@@ -1,4 +1,4 @@
-#include "../../ui/dialog_texts.h"
+#include "ui/dialog_texts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "../../files/file_name_rules.h"
+#include "files/file_name_rules.h"
 
 #include <gtest/gtest.h>
 

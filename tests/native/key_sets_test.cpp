@@ -1,4 +1,4 @@
-#include "key_sets.h"
+#include "core/key_sets.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "../../ui/options_menu.h"
+#include "ui/options_menu.h"
 
 #include <gtest/gtest.h>
 

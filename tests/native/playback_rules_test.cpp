@@ -1,4 +1,4 @@
-#include "playback_rules.h"
+#include "play/playback_rules.h"
 
 #include <gtest/gtest.h>
 

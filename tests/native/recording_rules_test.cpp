@@ -1,4 +1,4 @@
-#include "../../files/recording_rules.h"
+#include "files/recording_rules.h"
 
 #include <gtest/gtest.h>
 

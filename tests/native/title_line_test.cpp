@@ -1,10 +1,10 @@
-#include "title_line.h"
+#include "core/title_line.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "run_mode.h"
+#include "core/run_mode.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "placement.h"
-#include "toolbar_layout.h"
+#include "app/placement.h"
+#include "core/toolbar_layout.h"
 
 TEST(Placement, WindowSizeFitsSixButtons) {
   EXPECT_EQ(MainWindowWidth(3), 137);

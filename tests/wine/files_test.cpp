@@ -6,18 +6,18 @@
 #include <string>
 #include <vector>
 
-#include "../../files/file_commands.h"
-#include "../../files/file_dialog.h"
-#include "../../files/file_io.h"
-#include "../../files/file_name_rules.h"
-#include "../../files/recording_file.h"
-#include "../../files/self_play.h"
-#include "../../record/heap_block.h"
-#include "check.h"
-#include "fixtures.h"
-#include "ids.h"
-#include "state.h"
-#include "text.h"
+#include "files/file_commands.h"
+#include "files/file_dialog.h"
+#include "files/file_io.h"
+#include "files/file_name_rules.h"
+#include "files/recording_file.h"
+#include "files/self_play.h"
+#include "core/heap_block.h"
+#include "tests/wine/check.h"
+#include "tests/wine/fixtures.h"
+#include "core/ids.h"
+#include "core/state.h"
+#include "core/text.h"
 
 namespace {
 

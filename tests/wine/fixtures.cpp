@@ -1,8 +1,8 @@
-#include "fixtures.h"
+#include "tests/wine/fixtures.h"
 
-#include "placement.h"
-#include "startup.h"
-#include "state.h"
+#include "app/placement.h"
+#include "app/startup.h"
+#include "core/state.h"
 
 std::string ScratchFolder(const char* name) {
   char temp[MAX_PATH];

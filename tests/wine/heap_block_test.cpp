@@ -1,6 +1,6 @@
 // The heap-block routines on the real process heap.
-#include "../../record/heap_block.h"
-#include "check.h"
+#include "core/heap_block.h"
+#include "tests/wine/check.h"
 
 namespace {
 

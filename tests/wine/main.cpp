@@ -7,8 +7,8 @@
 // after a time limit instead of stopping the whole run.
 #include <windows.h>
 
-#include "check.h"
-#include "state.h"
+#include "tests/wine/check.h"
+#include "core/state.h"
 
 namespace check {
 

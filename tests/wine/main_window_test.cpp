@@ -1,16 +1,16 @@
 // The real main window: class, styles, painting, the poll step and the
 // dispatcher's message boxes.
-#include "check.h"
-#include "fixtures.h"
-#include "ids.h"
-#include "placement.h"
-#include "poll.h"
-#include "run_mode.h"
-#include "startup.h"
-#include "state.h"
-#include "text.h"
-#include "title_line.h"
-#include "toolbar.h"
+#include "tests/wine/check.h"
+#include "tests/wine/fixtures.h"
+#include "core/ids.h"
+#include "app/placement.h"
+#include "app/poll.h"
+#include "core/run_mode.h"
+#include "app/startup.h"
+#include "core/state.h"
+#include "core/text.h"
+#include "core/title_line.h"
+#include "app/toolbar.h"
 
 namespace {
 

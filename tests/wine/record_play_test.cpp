@@ -3,16 +3,16 @@
 // own as the target of playback.
 #include <vector>
 
-#include "../../play/input_release.h"
-#include "../../play/playback.h"
-#include "../../record/capture.h"
-#include "../../record/capture_rules.h"
-#include "../../record/heap_block.h"
-#include "check.h"
-#include "fixtures.h"
-#include "ids.h"
-#include "run_mode.h"
-#include "state.h"
+#include "core/input_release.h"
+#include "play/playback.h"
+#include "record/capture.h"
+#include "record/capture_rules.h"
+#include "core/heap_block.h"
+#include "tests/wine/check.h"
+#include "tests/wine/fixtures.h"
+#include "core/ids.h"
+#include "core/run_mode.h"
+#include "core/state.h"
 
 namespace {
 

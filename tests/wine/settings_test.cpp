@@ -1,12 +1,12 @@
 // The settings file with the real profile functions, and FileSizeOf on real
 // files.
-#include "check.h"
-#include "file_size.h"
-#include "fixtures.h"
-#include "settings.h"
-#include "settings_path.h"
-#include "state.h"
-#include "text.h"
+#include "tests/wine/check.h"
+#include "core/file_size.h"
+#include "tests/wine/fixtures.h"
+#include "app/settings.h"
+#include "app/settings_path.h"
+#include "core/state.h"
+#include "core/text.h"
 
 namespace {
 

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "../../ui/dialog_texts.h"
-#include "../../ui/dialogs.h"
-#include "check.h"
-#include "fixtures.h"
-#include "ids.h"
-#include "main_window.h"
-#include "state.h"
-#include "text_number.h"
+#include "ui/dialog_texts.h"
+#include "ui/dialogs.h"
+#include "tests/wine/check.h"
+#include "tests/wine/fixtures.h"
+#include "core/ids.h"
+#include "app/main_window.h"
+#include "core/state.h"
+#include "core/text_number.h"
 
 // The import slots through which the product calls these two.
 extern "C" void* __imp_ShellExecuteA;

@@ -1,9 +1,9 @@
-#include "title_line.h"
+#include "core/title_line.h"
 
-#include "run_mode.h"
-#include "text.h"
-#include "text_number.h"
-#include "toolbar_layout.h"
+#include "core/run_mode.h"
+#include "core/text.h"
+#include "core/text_number.h"
+#include "core/toolbar_layout.h"
 
 const char kProductName[] = "Kestrova";
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "run_mode.h"
+#include "core/run_mode.h"
 
 constexpr int kButtonCount = 6;
 constexpr int kButtonSize = 16;

@@ -1,6 +1,6 @@
-#include "state.h"
+#include "core/state.h"
 
-#include "text.h"
+#include "core/text.h"
 
 // Zero in the image (.bss); the few fields that start elsewhere than zero are
 // set by ResetAppState, which keeps a kilobyte of zeros out of the file.

@@ -1,4 +1,4 @@
-#include "text_number.h"
+#include "core/text_number.h"
 
 std::int32_t TextToInt(const char* text) {
   if (!text || !text[0]) return 0;

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "../record/input_event.h"
+#include "core/input_event.h"
 
 struct AppState {
   HWND main_window;

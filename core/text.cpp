@@ -1,4 +1,4 @@
-#include "text.h"
+#include "core/text.h"
 
 std::uint32_t TextLength(const char* text) {
   std::uint32_t n = 0;

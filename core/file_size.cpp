@@ -1,4 +1,4 @@
-#include "file_size.h"
+#include "core/file_size.h"
 
 #include <windows.h>
 

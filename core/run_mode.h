@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "ids.h"
+#include "core/ids.h"
 
 enum RunMode : std::uint32_t {
   RUN_IDLE = 0,

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "ids.h"
+#include "core/ids.h"
 
 constexpr std::uint32_t kCommandCount = CMD_SAVE_SETTINGS - CMD_OPEN + 1;  // 19 ids from CMD_OPEN
 

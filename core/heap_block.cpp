@@ -1,4 +1,4 @@
-#include "heap_block.h"
+#include "core/heap_block.h"
 
 #include <windows.h>
 

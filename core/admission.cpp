@@ -1,6 +1,6 @@
-#include "admission.h"
+#include "core/admission.h"
 
-#include "run_mode.h"
+#include "core/run_mode.h"
 
 const Gate kCommandGates[kCommandCount] = {
     GATE_IDLE,           // CMD_OPEN

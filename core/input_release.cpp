@@ -1,8 +1,8 @@
-#include "input_release.h"
+#include "core/input_release.h"
 
 #include <windows.h>
 
-#include "key_sets.h"
+#include "core/key_sets.h"
 
 namespace {
 
