@@ -1,17 +1,18 @@
 #include "app/main_window.h"
 
-#include "play/playback.h"
-#include "record/capture.h"
-#include "core/heap_block.h"
-#include "ui/dialogs.h"
 #include "app/dispatch.h"
 #include "app/hand_cursor.h"
-#include "core/ids.h"
 #include "app/poll.h"
 #include "app/settings.h"
-#include "core/state.h"
 #include "app/toolbar.h"
+#include "core/heap_block.h"
+#include "core/ids.h"
+#include "core/post_command.h"
+#include "core/state.h"
 #include "core/toolbar_layout.h"
+#include "play/playback.h"
+#include "record/capture.h"
+#include "ui/dialogs.h"
 
 namespace {
 
@@ -64,15 +65,13 @@ void OnTimer(HWND window, WPARAM timer) {
       KillTimer(window, TIMER_PLAYBACK);
       PlaybackStep(window);
       break;
-    case TIMER_POLL: PollStep(window); break;
+    case TIMER_POLL: PollStep(); break;
     case TIMER_ABOUT_LINK:
     case TIMER_REPEAT_EDIT: InjectControl(window, timer); break;
   }
 }
 
 }  // namespace
-
-void PostCommand(WPARAM wparam, LPARAM lparam) { PostMessageA(g_app.main_window, WM_COMMAND, wparam, lparam); }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
@@ -84,7 +83,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_CLOSE: DestroyWindow(window); break;
     case WM_DESTROY: OnDestroy(window); return 0;
     case WM_TIMER: OnTimer(window, wparam); break;
-    case WM_COMMAND: DispatchCommand(window, wparam, lparam); break;
+    case WM_COMMAND: DispatchCommand(wparam, lparam); break;
   }
   return DefWindowProcA(window, message, wparam, lparam);
 }

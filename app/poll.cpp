@@ -1,11 +1,10 @@
 #include "app/poll.h"
 
+#include "core/caption.h"
 #include "core/ids.h"
-#include "app/main_window.h"
+#include "core/post_command.h"
 #include "core/run_mode.h"
 #include "core/state.h"
-#include "core/text.h"
-#include "core/title_line.h"
 
 namespace {
 
@@ -25,38 +24,7 @@ void PollHotkeys() {
 
 }  // namespace
 
-void UpdateTitleLine(HWND window) {
-  TitleInputs in = {};
-  in.run_mode = g_app.run_mode;
-  in.now_tick = GetTickCount();
-  in.start_tick = g_app.start_tick;
-  in.repetitions_done = g_app.repetitions_done;
-  in.repeat_count = g_app.repeat_count;
-  in.continuous_playback = g_app.continuous_playback;
-  in.tips = g_app.tips;
-  in.shown_name = g_app.shown_name;
-  POINT cursor = {};
-  RECT outer = {};
-  GetCursorPos(&cursor);
-  GetWindowRect(window, &outer);
-  in.cursor_x = cursor.x;
-  in.cursor_y = cursor.y;
-  in.window_left = outer.left;
-  in.window_top = outer.top;
-  in.window_right = outer.right;
-  in.window_bottom = outer.bottom;
-
-  char title[kTitleCapacity];
-  char current[kTitleCapacity];
-  ComposeTitle(in, title);
-  current[0] = 0;
-  GetWindowTextA(window, current, 255);
-  if (lstrcmpA(title, current) != 0) SetWindowTextA(window, title);
-}
-
-void PollStep(HWND window) {
+void PollStep() {
   PollHotkeys();
-  UpdateTitleLine(window);
+  WriteCaption();
 }
-
-void RestoreTitleLine() { SetWindowTextA(g_app.main_window, g_app.shown_name[0] ? g_app.shown_name : kProductName); }

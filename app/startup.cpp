@@ -1,15 +1,16 @@
 #include "app/startup.h"
 
-#include "files/self_play.h"
-#include "core/file_size.h"
-#include "core/ids.h"
 #include "app/main_window.h"
 #include "app/placement.h"
 #include "app/settings.h"
 #include "app/settings_path.h"
+#include "core/file_size.h"
+#include "core/ids.h"
+#include "core/message_box.h"
+#include "core/product_name.h"
 #include "core/state.h"
 #include "core/text_number.h"
-#include "core/title_line.h"
+#include "files/self_play.h"
 
 #ifndef _WIN64
 static_assert(sizeof(WNDCLASSEXA) == 48, "32-bit window class record");
@@ -24,7 +25,7 @@ constexpr DWORD kMainExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
 static_assert(kMainStyle == 0x86C80000 && kMainExStyle == 0x88, "a small always-on-top tool window");
 
 int StartupFailed() {
-  MessageBoxA(nullptr, "Kestrova 运行出错", nullptr, MB_SETFOREGROUND | MB_TASKMODAL | MB_ICONWARNING);
+  MessageBoxA(nullptr, "Kestrova 运行出错", nullptr, kFailureFlags);
   return 0;
 }
 

@@ -6,14 +6,15 @@
 
 #include "core/ids.h"
 
-constexpr std::uint32_t kCommandCount = CMD_SAVE_SETTINGS - CMD_OPEN + 1;  // 19 ids from CMD_OPEN
+// Command ids run from CMD_OPEN to CMD_LAST, with a gap after the toolbar's.
+constexpr std::uint32_t kCommandIdCount = CMD_LAST - CMD_OPEN + 1;
 
 enum Gate : std::uint8_t {
-  GATE_NONE,            // runs in every mode
+  GATE_NONE,            // runs in every mode (the menu's commands: the menu opens only while idle)
   GATE_IDLE,            // runs only while idle
   GATE_IDLE_RECORDED,   // idle, and a recording with at least one record
   GATE_PLAYABLE,        // not while recording, and an event buffer exists
-  GATE_UNUSED,          // an id without a command
+  GATE_UNKNOWN,         // an id that is no command
 };
 
 enum Admission : std::uint8_t {
@@ -22,11 +23,12 @@ enum Admission : std::uint8_t {
   ADMIT_RUN,
 };
 
-// The gate of each command, indexed by id - CMD_OPEN.
-extern const Gate kCommandGates[kCommandCount];
+// The gate of a command id in the command table (core/ids.h).
+Gate CommandGate(std::uint32_t id);
 
 // Decides what becomes of a command id (low word of wParam already taken) in
-// the given state. Ids outside the table are dropped.
-Admission AdmitCommand(std::uint32_t id, std::uint32_t run_mode, bool has_buffer, std::uint32_t event_count);
+// the given state; record_count is the recording's length, not the play
+// position. Ids that are no command are dropped.
+Admission AdmitCommand(std::uint32_t id, std::uint32_t run_mode, bool has_buffer, std::uint32_t record_count);
 
 #endif

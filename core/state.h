@@ -16,7 +16,8 @@ struct AppState {
   InputEvent* event_buffer;   // the current recording, or none
   std::uint32_t run_mode;     // a RunMode
   std::int32_t repetitions_done;
-  std::uint32_t event_count;  // records in the buffer; the play position while playing
+  std::uint32_t event_count;    // records in the recording, the end marker behind them
+  std::uint32_t play_position;  // the record the next playback step plays
   std::uint32_t start_tick;   // when the recording or the current run started
   std::int32_t stub_size;     // size of the program image without a recording
   char own_path[256];

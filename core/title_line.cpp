@@ -1,11 +1,10 @@
 #include "core/title_line.h"
 
+#include "core/product_name.h"
 #include "core/run_mode.h"
 #include "core/text.h"
 #include "core/text_number.h"
 #include "core/toolbar_layout.h"
-
-const char kProductName[] = "Kestrova";
 
 const char* const kButtonTips[6] = {
     "打开 (O)", "保存", "录制 (ctl+shift+alt+R)", "粘贴 (ctl+shift+alt+P)", "编译", "选项 (Enter)",

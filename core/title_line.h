@@ -8,7 +8,6 @@
 constexpr std::uint32_t kTitleCapacity = 256;
 
 extern const char* const kButtonTips[6];
-extern const char kProductName[];  // "Kestrova", also the idle caption
 
 struct TitleInputs {
   std::uint32_t run_mode;

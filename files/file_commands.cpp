@@ -1,11 +1,11 @@
 #include "files/file_commands.h"
 
-#include "app/dispatch.h"
 #include "core/file_size.h"
+#include "core/heap_block.h"
+#include "core/message_box.h"
+#include "core/product_name.h"
 #include "core/state.h"
 #include "core/text.h"
-#include "core/title_line.h"
-#include "core/heap_block.h"
 #include "files/file_dialog.h"
 #include "files/file_io.h"
 #include "files/file_name_rules.h"
@@ -13,13 +13,6 @@
 #include "files/recording_rules.h"
 
 namespace {
-
-// Bytes of the whole recording, up to its end marker: after a playback that
-// stopped early the event count is only the play position.
-std::uint32_t RecordingBytes() {
-  const InputEvent* records = g_app.event_buffer;
-  return RecordsToEndMarker(records, BlockSize(records) / sizeof(InputEvent)) * sizeof(InputEvent);
-}
 
 // Shows the failure text with the path behind it, cut between characters
 // when the two would not fit. Saving fails in the same box as compiling: one
@@ -55,7 +48,7 @@ int AskTarget(char* name, const char* filter, const char* ending, const char* fa
  * the failure shown.
  */
 std::uint32_t WriteRecording(const char* path, bool ready, std::uint32_t image, const char* failure) {
-  std::uint32_t bytes = RecordingBytes();
+  std::uint32_t bytes = g_app.event_count * sizeof(InputEvent);
   if (ready && bytes && WriteFileAt(path, static_cast<std::int32_t>(image), g_app.event_buffer, bytes) == bytes &&
       FileSizeOf(path) == image + bytes)
     return bytes;

@@ -2,22 +2,21 @@
 
 #include <windows.h>
 
+#include "core/caption.h"
 #include "core/file_size.h"
-#include "core/state.h"
 #include "core/heap_block.h"
+#include "core/message_box.h"
+#include "core/state.h"
 #include "files/file_io.h"
 #include "files/file_name_rules.h"
 #include "files/recording_rules.h"
 
-constexpr UINT kWarningFlags = MB_TOPMOST | MB_SETFOREGROUND | MB_TASKMODAL | MB_ICONWARNING;
-static_assert(kWarningFlags == 0x52030, "a warning in front of everything");
-
-void ShowNotRecording(const char* path) { MessageBoxA(g_app.main_window, kNotRecording, path, kWarningFlags); }
+void ShowNotRecording(const char* path) { ShowWarning(kNotRecording, path); }
 
 void ShowRecordingName(const char* path, std::uint32_t limit) {
   g_app.shown_name[0] = 0;
   AppendWhole(g_app.shown_name, limit + 1, FileNamePart(path));
-  SetWindowTextA(g_app.main_window, g_app.shown_name);
+  WriteCaption();
 }
 
 std::uint32_t LoadRecording(const char* path, std::int32_t offset) {
@@ -39,7 +38,7 @@ std::uint32_t LoadRecording(const char* path, std::int32_t offset) {
   }
   // The records read, not the file's size: behind a self-playing copy's
   // records lies the image, which is no part of the recording.
-  g_app.event_count = n / sizeof(InputEvent);
+  g_app.event_count = RecordingLength(g_app.event_buffer, n / sizeof(InputEvent));
   ShowRecordingName(path, 29);
   return n;
 }

@@ -16,10 +16,11 @@ constexpr std::uint32_t kMarkerTextCapacity = 12;
 // a mouse move or another message whose low byte is 0).
 bool IsRecording(const std::uint8_t* bytes, std::uint32_t n);
 
-// The records of the recording: from the first up to the end marker (a
-// record with message 0) or the capacity, whichever comes first. After a
-// playback that stopped early the play position is not this count.
-std::uint32_t RecordsToEndMarker(const InputEvent* records, std::uint32_t capacity);
+// The length of a recording of count records read from a file: up to its
+// first end marker (a record with message 0) or all of them. Record 0 is
+// always part of it, even all zero: playback starts by playing it, and a
+// valid file may begin with one.
+std::uint32_t RecordingLength(const InputEvent* records, std::uint32_t count);
 
 // Writes value as five digits with leading zeros, or "-" and four, and longer
 // when it needs more (printf's "%05d"), into dst (kMarkerTextCapacity bytes).

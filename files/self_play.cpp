@@ -1,7 +1,7 @@
 #include "files/self_play.h"
 
 #include "core/ids.h"
-#include "app/main_window.h"
+#include "core/post_command.h"
 #include "core/state.h"
 #include "core/text_number.h"
 #include "files/file_name_rules.h"

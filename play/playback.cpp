@@ -1,13 +1,14 @@
 #include "play/playback.h"
 
+#include "core/caption.h"
 #include "core/file_size.h"
-#include "core/ids.h"
-#include "app/poll.h"
-#include "core/run_mode.h"
-#include "core/state.h"
 #include "core/heap_block.h"
+#include "core/ids.h"
 #include "core/input_release.h"
 #include "core/key_sets.h"
+#include "core/post_command.h"
+#include "core/run_mode.h"
+#include "core/state.h"
 #include "play/playback_rules.h"
 
 namespace {
@@ -62,7 +63,7 @@ void PlayRecord(const InputEvent& record) {
 // taken for the second half of a double click.
 void EndRun() {
   if (g_app.click_played) Sleep(GetDoubleClickTime() / 2);
-  PostMessageA(g_app.main_window, WM_COMMAND, g_app.run_mode, 0);
+  PostCommand(g_app.run_mode, 0);
 }
 
 void StopPlayback() {
@@ -71,7 +72,7 @@ void StopPlayback() {
     PostMessageA(g_app.main_window, WM_CLOSE, 0, 0);
   g_app.repetitions_done = 0;
   g_app.run_mode = RUN_IDLE;
-  RestoreTitleLine();
+  WriteCaption();
 }
 
 }  // namespace
@@ -87,7 +88,7 @@ void OnPlayCommand(WPARAM wparam, LPARAM) {
   if (StartsAnotherRun(HIWORD(wparam) != 0, g_app.repetitions_done, g_app.repeat_count,
                        g_app.continuous_playback)) {
     g_app.start_tick = GetTickCount();
-    g_app.event_count = 0;
+    g_app.play_position = 0;
     SetTimer(g_app.main_window, TIMER_PLAYBACK, kFirstRecordDelay, nullptr);
   } else {
     StopPlayback();
@@ -98,16 +99,16 @@ void PlaybackStep(HWND window) {
   if (g_app.run_mode != RUN_PLAYING) return;  // stopped by CMD_RECORD meanwhile
   const InputEvent* records = g_app.event_buffer;
   std::uint32_t capacity = BlockSize(records) / sizeof(InputEvent);
-  std::uint32_t p = g_app.event_count;
+  std::uint32_t p = g_app.play_position;
   PlayRecord(records[p]);
-  g_app.event_count = ++p;
+  g_app.play_position = ++p;
   if (RunEndsAt(records, capacity, p)) return EndRun();
   if (g_app.playback_speed != 1) {
     SetTimer(window, TIMER_PLAYBACK, records[p].time - records[p - 1].time, nullptr);
     return;
   }
   FastBatch batch = RunFastBatch(records, capacity, p, g_app.button_held, PlayBatchMove);
-  g_app.event_count = batch.next;
+  g_app.play_position = batch.next;
   if (RunEndsAt(records, capacity, batch.next)) return EndRun();
   SetTimer(window, TIMER_PLAYBACK, batch.played ? kAfterBatchDelay : 1, nullptr);
 }

@@ -1,12 +1,12 @@
 #include "record/capture.h"
 
+#include "core/caption.h"
+#include "core/heap_block.h"
 #include "core/ids.h"
-#include "app/poll.h"
+#include "core/input_release.h"
 #include "core/run_mode.h"
 #include "core/state.h"
-#include "core/input_release.h"
 #include "record/capture_rules.h"
-#include "core/heap_block.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ void StopRecording() {
   ReleaseInput();
   KillTimer(g_app.main_window, TIMER_CAPTURE);
   g_app.run_mode = RUN_IDLE;
-  RestoreTitleLine();
+  WriteCaption();
   if (!g_app.event_buffer) return;
   g_app.event_count = TrimmedCount(g_app.event_buffer, g_app.event_count, HandleBits(g_app.main_window));
   // The end marker. After a playback stopped at the very end of a full
@@ -53,10 +53,11 @@ void StopRecording() {
 }  // namespace
 
 void OnRecordCommand(WPARAM, LPARAM) {
-  if (g_app.run_mode == RUN_IDLE)
-    StartRecording();
-  else
-    StopRecording();
+  if (g_app.run_mode == RUN_IDLE) return StartRecording();
+  // Recording over a playback keeps what had been played: the recording
+  // ends where the playback was.
+  if (g_app.run_mode == RUN_PLAYING) g_app.event_count = g_app.play_position;
+  StopRecording();
 }
 
 void CaptureStep(HWND window) {

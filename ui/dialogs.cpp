@@ -1,11 +1,11 @@
 #include "ui/dialogs.h"
 
-#include "ui/dialog_texts.h"
-#include "app/dispatch.h"
 #include "core/ids.h"
-#include "app/main_window.h"
+#include "core/message_box.h"
+#include "core/post_command.h"
+#include "core/product_name.h"
 #include "core/state.h"
-#include "core/title_line.h"
+#include "ui/dialog_texts.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ void AskRepeatCount(WPARAM, LPARAM) {
   RepeatTextFor(g_app.repeat_count, g_app.repeat_text);
   // The edit box has written its text back into repeat_text by the time
   // the box returns (RepeatEditProc, on its destruction).
-  if (MessageBoxA(window, kRepeatPrompt, kRepeatCaption, MB_OKCANCEL | MB_ICONQUESTION | MB_TOPMOST) == IDOK) {
+  if (MessageBoxA(window, kRepeatPrompt, kRepeatCaption, kPromptFlags) == IDOK) {
     g_app.repeat_count = RepeatCountFromText(g_app.repeat_text);
     g_app.continuous_playback = 0;
   }
@@ -61,7 +61,7 @@ void ShowAbout(WPARAM, LPARAM) {
   params.hInstance = GetModuleHandleA(nullptr);
   params.lpszText = kAboutText;
   params.lpszCaption = kAboutCaption;
-  params.dwStyle = MB_OK | MB_USERICON | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST;
+  params.dwStyle = kAboutFlags;
   params.lpszIcon = MAKEINTRESOURCEA(IDI_APP);
   MessageBoxIndirectA(&params);
   KillTimer(window, TIMER_ABOUT_LINK);

@@ -1,7 +1,7 @@
 #include "ui/options.h"
 
-#include "ui/options_menu.h"
 #include "core/state.h"
+#include "ui/options_menu.h"
 
 static_assert(kMenuString == MF_STRING && kMenuChecked == MF_CHECKED && kMenuSeparator == MF_SEPARATOR,
               "menu flags as Win32 has them");

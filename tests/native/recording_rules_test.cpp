@@ -53,7 +53,7 @@ TEST(IsRecording, WholeRecordsWithAZeroFirstByte) {
     EXPECT_EQ(IsRecording(c.bytes.data(), static_cast<std::uint32_t>(c.bytes.size())), c.valid) << c.what;
 }
 
-TEST(RecordsToEndMarker, CountsUpToTheFirstZeroMessageOrTheCapacity) {
+TEST(RecordingLength, CountsUpToTheFirstEndMarkerBehindRecordZero) {
   struct Case {
     std::vector<std::uint32_t> messages;
     std::uint32_t capacity;
@@ -61,7 +61,8 @@ TEST(RecordsToEndMarker, CountsUpToTheFirstZeroMessageOrTheCapacity) {
     const char* what;
   } cases[] = {
       {{}, 0, 0, "no records"},
-      {{0}, 1, 0, "the end marker first"},
+      {{0}, 1, 1, "a zero record 0 is a record, not the end marker"},
+      {{0, 256, 257, 0}, 4, 3, "a file that starts with a zero record"},
       {{256, 257, 0, 256}, 4, 2, "records after the end marker do not count"},
       {{256, 257, 512}, 3, 3, "no end marker: up to the capacity"},
       {{256, 257, 512, 0}, 4, 3, "the end marker last"},
@@ -71,7 +72,7 @@ TEST(RecordsToEndMarker, CountsUpToTheFirstZeroMessageOrTheCapacity) {
   for (const Case& c : cases) {
     std::vector<InputEvent> records;
     for (std::uint32_t m : c.messages) records.push_back({m, 1, 2, 3, 4});
-    EXPECT_EQ(RecordsToEndMarker(records.data(), c.capacity), c.count) << c.what;
+    EXPECT_EQ(RecordingLength(records.data(), c.capacity), c.count) << c.what;
   }
 }
 

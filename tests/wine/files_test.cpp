@@ -161,15 +161,16 @@ std::string Bytes(const std::vector<InputEvent>& records) {
 }
 
 // Makes the records, an end marker and the extra records after it the
-// current recording, with the given play position as the event count.
+// current recording, left by a playback at the given play position.
 void SetRecording(const std::vector<InputEvent>& records, const std::vector<InputEvent>& after_marker,
-                  std::uint32_t event_count) {
+                  std::uint32_t play_position) {
   std::uint32_t capacity = static_cast<std::uint32_t>(records.size() + 1 + after_marker.size());
   auto* block = static_cast<InputEvent*>(AllocateBlock(capacity, sizeof(InputEvent)));
   for (std::size_t i = 0; i < records.size(); ++i) block[i] = records[i];
   for (std::size_t i = 0; i < after_marker.size(); ++i) block[records.size() + 1 + i] = after_marker[i];
   g_app.event_buffer = block;
-  g_app.event_count = event_count;
+  g_app.event_count = static_cast<std::uint32_t>(records.size());
+  g_app.play_position = play_position;
 }
 
 std::string Recording() {

@@ -5,6 +5,7 @@
 #include "core/ids.h"
 #include "app/placement.h"
 #include "app/poll.h"
+#include "core/caption.h"
 #include "core/run_mode.h"
 #include "app/startup.h"
 #include "core/state.h"
@@ -97,39 +98,39 @@ WINE_TEST(TitleLineInEachMode) {
 
   g_app.run_mode = RUN_RECORDING;
   g_app.start_tick = GetTickCount() - 61500;
-  UpdateTitleLine(window);
+  WriteCaption();
   EXPECT_EQ(Caption(window), "录制 01:01", "recording");
 
   g_app.run_mode = RUN_PLAYING;
   g_app.start_tick = GetTickCount() - 2500;
   g_app.repetitions_done = 1;
   g_app.repeat_count = 3;
-  UpdateTitleLine(window);
+  WriteCaption();
   EXPECT_EQ(Caption(window), "播放 00:02 (2/3)", "playing, counted");
   g_app.continuous_playback = 1;
   g_app.repetitions_done = 2;
-  UpdateTitleLine(window);
+  WriteCaption();
   EXPECT_EQ(Caption(window), "播放 00:02 (3/0*)", "playing, continuous");
 
   g_app.run_mode = RUN_IDLE;
   CopyBounded(g_app.shown_name, sizeof g_app.shown_name, "demo.rec");
-  UpdateTitleLine(window);
+  WriteCaption();
   EXPECT_EQ(Caption(window), "demo.rec", "idle with a recording's name");
 
   g_app.shown_name[0] = 0;
-  UpdateTitleLine(window);
+  WriteCaption();
   EXPECT_EQ(Caption(window), "Kestrova", "idle, cursor away");
 
   RECT r;
   GetWindowRect(window, &r);
   SetCursorPos(r.left + 2 + 21 * 3 + 10, r.bottom - 5);
-  UpdateTitleLine(window);
+  WriteCaption();
   EXPECT_EQ(Caption(window), kButtonTips[3], "tip of the fourth column");
   SetCursorPos(r.left + 1, r.top + 1);
-  UpdateTitleLine(window);
+  WriteCaption();
   EXPECT_EQ(Caption(window), kButtonTips[0], "caption bar shows the first tip");
   g_app.tips = 0;
-  UpdateTitleLine(window);
+  WriteCaption();
   EXPECT_EQ(Caption(window), "Kestrova", "tips off");
   DestroyMainWindow(window);
 }
@@ -230,7 +231,7 @@ WINE_TEST(HotkeysPostRecordAndPlay) {
   for (const Case& c : cases) {
     SetKeys(c.keys);
     g_app.run_mode = c.mode;
-    PollStep(window);
+    PollStep();
     EXPECT_EQ(static_cast<std::uint64_t>(TakeCommand(window)), static_cast<std::uint64_t>(c.want), c.what);
     EXPECT_EQ(static_cast<std::uint64_t>(TakeCommand(window)), 0ull, (std::string(c.what) + ": one post").c_str());
   }

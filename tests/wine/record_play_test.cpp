@@ -222,7 +222,8 @@ WINE_TEST(PlaybackTypesIntoTheFocusedWindow) {
   EXPECT_EQ(g_app.run_mode, static_cast<std::uint32_t>(RUN_PLAYING), "playing");
   PlayToTheEnd(5000);
   EXPECT_EQ(g_app.run_mode, static_cast<std::uint32_t>(RUN_IDLE), "idle after one run");
-  EXPECT_EQ(g_app.event_count, 7u, "play position on the end marker");
+  EXPECT_EQ(g_app.play_position, 7u, "play position on the end marker");
+  EXPECT_EQ(g_app.event_count, 7u, "the recording's length kept");
   std::vector<std::pair<UINT, WPARAM>> want = {
       {WM_KEYDOWN, 'H'}, {WM_KEYUP, 'H'}, {WM_KEYDOWN, VK_DELETE}, {WM_KEYUP, VK_DELETE}, {WM_KEYDOWN, 'I'},
       {WM_KEYUP, 'I'}};
@@ -272,7 +273,7 @@ WINE_TEST(RecordCommandEndsAPlaybackAndCutsIt) {
   SetRecords({KeyRecord(256, 'Z', 0), KeyRecord(257, 'Z', 10), KeyRecord(256, 'Z', 2000), KeyRecord(257, 'Z', 2010)});
   OnPlayCommand(CMD_PLAY, 0);
   DWORD start = GetTickCount();
-  while (g_app.event_count < 2 && GetTickCount() - start < 3000) PumpMessages(5);
+  while (g_app.play_position < 2 && GetTickCount() - start < 3000) PumpMessages(5);
   OnRecordCommand(0, 0);  // during the 2-second gap
   EXPECT_EQ(g_app.run_mode, static_cast<std::uint32_t>(RUN_IDLE), "idle");
   EXPECT_EQ(g_app.event_count, 2u, "cut at the play position");
