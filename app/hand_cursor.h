@@ -1,3 +1,4 @@
+// The pointing-hand cursor, made from the generated cursor planes.
 #ifndef KESTROVA_HAND_CURSOR_H
 #define KESTROVA_HAND_CURSOR_H
 

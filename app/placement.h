@@ -13,7 +13,7 @@ inline std::int32_t MainWindowHeight(std::int32_t small_caption, std::int32_t di
 }
 
 // The edge that centres the window on the screen; each half is truncated on
-// its own, as the saved default has always been.
+// its own, so an odd screen or window size rounds each half down.
 inline std::int32_t CentredEdge(std::int32_t screen, std::int32_t window) { return screen / 2 - window / 2; }
 
 // Keeps a saved edge at least 5 pixels in, then pulls the window back flush

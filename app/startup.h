@@ -1,3 +1,4 @@
+// Start-up: settings, the main window's class and window, the start road, the message loop.
 #ifndef KESTROVA_STARTUP_H
 #define KESTROVA_STARTUP_H
 

@@ -1,3 +1,4 @@
+// The toolbar's pictures: their mask and their painting.
 #ifndef KESTROVA_TOOLBAR_H
 #define KESTROVA_TOOLBAR_H
 

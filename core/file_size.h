@@ -1,3 +1,4 @@
+// The size of a file, or of the program's own file.
 #ifndef KESTROVA_FILE_SIZE_H
 #define KESTROVA_FILE_SIZE_H
 

@@ -1,3 +1,4 @@
+// Letting go of every key and button before a recording or playback starts or ends.
 #ifndef KESTROVA_INPUT_RELEASE_H
 #define KESTROVA_INPUT_RELEASE_H
 

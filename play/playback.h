@@ -1,3 +1,4 @@
+// The playback engine: the play command and the playback timer's step.
 #ifndef KESTROVA_PLAYBACK_H
 #define KESTROVA_PLAYBACK_H
 

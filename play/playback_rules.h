@@ -20,8 +20,7 @@ inline bool RunEndsAt(const InputEvent* records, std::uint32_t capacity, std::ui
 }
 
 // A screen coordinate scaled to the 0..65535 range of an absolute move,
-// computed unsigned as the injection has always done it: a negative
-// coordinate wraps to a large one.
+// computed unsigned: a negative coordinate wraps to a large one.
 inline std::uint32_t ScaleToAbsolute(std::uint32_t coordinate, std::uint32_t screen_size) {
   return screen_size ? coordinate * 65535u / screen_size : 0;
 }

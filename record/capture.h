@@ -1,3 +1,4 @@
+// Input capture: the record command and the capture timer's step.
 #ifndef KESTROVA_CAPTURE_H
 #define KESTROVA_CAPTURE_H
 

@@ -52,6 +52,7 @@ $(BUILD)/e2e/%.exe: tests/e2e/%.cpp
 wine-tests: $(WINE_TESTS)/shell_tests.exe images $(E2E_HELPERS)
 
 test: images native-tests wine-tests
+	tools/check_layers.sh
 	tools/run_tests.sh
 
 fuzz: $(FUZZERS)
