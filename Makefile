@@ -20,7 +20,7 @@ PLAIN_SRCS += files/recording_rules.cpp files/file_name_rules.cpp
 CHARSET := -finput-charset=UTF-8 -fexec-charset=GBK
 PRODUCT_CXXFLAGS := -std=c++17 -Os -Wall -Wextra -Werror $(CHARSET) -fno-exceptions -fno-rtti \
   -fno-asynchronous-unwind-tables -fno-unwind-tables -fno-threadsafe-statics -fno-stack-protector \
-  -mno-stack-arg-probe -fno-tree-loop-distribute-patterns -ffunction-sections \
+  -mno-stack-arg-probe -fno-tree-loop-distribute-patterns \
   -fno-ident -I. -I$(GEN)
 PRODUCT_LDFLAGS := -nostdlib -mwindows -s -Wl,--gc-sections -Wl,--no-insert-timestamp \
   -Wl,--disable-dynamicbase -Wl,--disable-reloc-section

@@ -26,34 +26,38 @@ void ShowFailure(const char* failure, const char* path) {
 }
 
 /*
- * Asks where to write, proposing the name in name, gives the answer the
- * ending and deletes the file of that name. Returns 0 when the user
- * cancelled, or when the name with its ending would not fit (said; a cut name
- * would be some other file's).
+ * Asks where to write, proposing the name in name, and gives the answer the
+ * ending. The file is first written under a work name beside it (the name
+ * and "~", into work), which is cleared here. Returns 0 when the user
+ * cancelled, or when a name would not fit (said; a cut name would be some
+ * other file's).
  */
-int AskTarget(char* name, const char* filter, const char* ending, const char* failure) {
+int AskTarget(char* name, char* work, const char* filter, const char* ending, const char* failure) {
   if (!AskFileName(g_app.main_window, name, filter, kAskSave)) return 0;
-  if (!EnsureEnding(name, kNameCapacity, ending)) {
+  if (!EnsureEnding(name, kNameCapacity, ending) || !CopyBounded(work, kNameCapacity, name) ||
+      !AppendBounded(work, kNameCapacity, "~")) {
     ShowFailure(failure, name);
     return 0;
   }
-  DeleteFileA(name);
+  DeleteFileA(work);
   return 1;
 }
 
 /*
- * Writes the recording behind the first image bytes of the file, which
- * holds just those when ready. Returns the bytes written; 0 when the file
- * was not ready or did not take the whole recording: then it is deleted and
- * the failure shown.
+ * Writes the recording behind the first image bytes of the work file, which
+ * holds just those when ready, and puts the work file in the target's place
+ * once it is whole, so that a failed write never costs the file that was
+ * there. Returns the bytes written; 0 on failure: the work file is then
+ * deleted, the target left as it was and the failure shown.
  */
-std::uint32_t WriteRecording(const char* path, bool ready, std::uint32_t image, const char* failure) {
+std::uint32_t WriteRecording(const char* work, const char* target, bool ready, std::uint32_t image,
+                             const char* failure) {
   std::uint32_t bytes = g_app.event_count * sizeof(InputEvent);
-  if (ready && bytes && WriteFileAt(path, static_cast<std::int32_t>(image), g_app.event_buffer, bytes) == bytes &&
-      FileSizeOf(path) == image + bytes)
+  if (ready && bytes && WriteFileAt(work, static_cast<std::int32_t>(image), g_app.event_buffer, bytes) == bytes &&
+      FileSizeOf(work) == image + bytes && MoveFileExA(work, target, MOVEFILE_REPLACE_EXISTING))
     return bytes;
-  DeleteFileA(path);
-  ShowFailure(failure, path);
+  DeleteFileA(work);
+  ShowFailure(failure, target);
   return 0;
 }
 
@@ -84,19 +88,20 @@ void OnOpenCommand(WPARAM, LPARAM) {
 }
 
 void OnSaveCommand(WPARAM, LPARAM) {
-  char name[kNameCapacity];
+  char name[kNameCapacity], work[kNameCapacity];
   CopyBounded(name, sizeof name, g_app.shown_name);
-  if (AskTarget(name, kRecordingFilter, kRecordingEnding, kSaveFailed) && WriteRecording(name, true, 0, kSaveFailed))
+  if (AskTarget(name, work, kRecordingFilter, kRecordingEnding, kSaveFailed) &&
+      WriteRecording(work, name, true, 0, kSaveFailed))
     ShowRecordingName(name, 30);
 }
 
 void OnCompileCommand(WPARAM, LPARAM) {
-  char name[kNameCapacity];
+  char name[kNameCapacity], work[kNameCapacity];
   CopyBounded(name, sizeof name, g_app.shown_name);
   CutEnding(name, kRecordingEnding);
-  if (!AskTarget(name, kProgramFilter, kProgramEnding, kCompileFailed)) return;
-  std::uint32_t image = CopyFileA(g_app.own_path, name, FALSE) ? PatchImage(name) : 0;
-  std::uint32_t bytes = WriteRecording(name, image != 0, image, kCompileFailed);
+  if (!AskTarget(name, work, kProgramFilter, kProgramEnding, kCompileFailed)) return;
+  std::uint32_t image = CopyFileA(g_app.own_path, work, FALSE) ? PatchImage(work) : 0;
+  std::uint32_t bytes = WriteRecording(work, name, image != 0, image, kCompileFailed);
   if (!bytes) return;
   char text[kNameCapacity];
   ComposeCompiled(text, FileNamePart(name), image + bytes);

@@ -27,15 +27,16 @@ std::uint32_t LoadRecording(const char* path, std::int32_t offset) {
   // A size that leaves no room for the spare bytes reads nothing at all.
   std::uint32_t room = size + kSpareBytes < size ? 0 : size;
   auto* block = static_cast<std::uint8_t*>(AllocateBlock(room + kSpareBytes, 1));
-  g_app.event_buffer = reinterpret_cast<InputEvent*>(block);
   if (!block) return 0;
   std::uint32_t n = ReadFileAt(path, offset, block, room);
+  // Checked before it becomes the recording: while the warning is up, the
+  // commands it lets through must find nothing to play.
   if (!IsRecording(block, n)) {
-    ShowNotRecording(path);
     FreeBlock(block);
-    g_app.event_buffer = nullptr;
+    ShowNotRecording(path);
     return 0;
   }
+  g_app.event_buffer = reinterpret_cast<InputEvent*>(block);
   // The records read, not the file's size: behind a self-playing copy's
   // records lies the image, which is no part of the recording.
   g_app.event_count = RecordingLength(g_app.event_buffer, n / sizeof(InputEvent));

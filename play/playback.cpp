@@ -28,9 +28,12 @@ void PlayBatchMove(const InputEvent& move) {
   Sleep(1);
 }
 
-// Injects one record. Buttons act where the cursor is: the position stored
-// with them is not used.
+// Injects one record. A button acts where it was recorded: the cursor is
+// moved there first when it stands elsewhere.
 void PlayRecord(const InputEvent& record) {
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  if (NeedsMoveBeforeButton(record, cursor.x, cursor.y)) PlayMove(record);
   switch (record.message) {
     case WM_KEYDOWN:
     case WM_KEYUP: {

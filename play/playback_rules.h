@@ -25,6 +25,15 @@ inline std::uint32_t ScaleToAbsolute(std::uint32_t coordinate, std::uint32_t scr
   return screen_size ? coordinate * 65535u / screen_size : 0;
 }
 
+// Whether a button record must first move the cursor to its own position,
+// where the click was made: a click recorded without a move before it would
+// otherwise land wherever the cursor happens to be.
+inline bool NeedsMoveBeforeButton(const InputEvent& record, std::int32_t cursor_x, std::int32_t cursor_y) {
+  bool button = record.message >= 513 && record.message <= 517 && record.message != 515;
+  return button && (static_cast<std::int32_t>(record.param_l) != cursor_x ||
+                    static_cast<std::int32_t>(record.param_h) != cursor_y);
+}
+
 struct FastBatch {
   std::uint32_t next;  // play position after the batch
   bool played;         // at least one move was played

@@ -51,5 +51,17 @@ std::uint32_t TrimmedCount(const InputEvent* records, std::uint32_t count, std::
     if (r.message == 0 || (r.message == WM_LBUTTONDOWN_ && r.window == main_window)) return i;
     --i;
   }
-  return count;
+  return ChordTrimmedCount(records, count);
+}
+
+std::uint32_t ChordTrimmedCount(const InputEvent* records, std::uint32_t count) {
+  std::uint32_t cut = count;
+  for (std::uint32_t i = count; i > 1; --i) {
+    const InputEvent& r = records[i - 1];
+    if (r.message == WM_KEYDOWN_ && IsRecordChordKey(r.param_l & 0xFF))
+      cut = i - 1;
+    else if (r.message != WM_MOUSEMOVE_)
+      break;
+  }
+  return cut;
 }

@@ -40,7 +40,18 @@ inline bool BufferNeedsGrowth(std::uint32_t event_count, std::uint32_t capacity)
 // The record count after the stop trim: cut at the last left-button press
 // made on the program's own window (the click that stopped the recording),
 // or at an end marker, searching back from the last record. Record 0 is
-// never examined; when the search reaches it the count stays.
+// never examined; when the search reaches it the count stays. When nothing
+// was cut there, the closing chord goes instead (ChordTrimmedCount).
 std::uint32_t TrimmedCount(const InputEvent* records, std::uint32_t count, std::uint32_t main_window);
+
+// Whether the key is one of the record hotkey's: Ctrl, Shift, Alt (either
+// hand, or either) and R.
+inline bool IsRecordChordKey(std::uint32_t vk) { return (vk >= 16 && vk <= 18) || vk == 'R' || (vk >= 160 && vk <= 165); }
+
+// The record count without the closing chord: the key presses of the record
+// hotkey (and the moves made while pressing it) that end the recording, cut
+// at the first of them. Keys pressed before the chord, their releases and a
+// chord key used and released earlier all stay. Record 0 is never cut.
+std::uint32_t ChordTrimmedCount(const InputEvent* records, std::uint32_t count);
 
 #endif
