@@ -25,15 +25,15 @@
 #include <cstring>
 #include <vector>
 
-#include "../../app/ids.h"
-#include "../../app/placement.h"
-#include "../../app/run_mode.h"
-#include "../../app/startup.h"
-#include "../../app/state.h"
-#include "../../play/playback.h"
-#include "../../record/capture.h"
-#include "../../record/capture_rules.h"
-#include "../../record/heap_block.h"
+#include "app/ids.h"
+#include "app/placement.h"
+#include "app/run_mode.h"
+#include "app/startup.h"
+#include "app/state.h"
+#include "play/playback.h"
+#include "record/capture.h"
+#include "record/capture_rules.h"
+#include "record/heap_block.h"
 
 namespace {
 
