@@ -1,0 +1,167 @@
+// Capture and playback decisions against a fake keyboard and the message
+// numbers Windows gives input events.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <set>
+#include <vector>
+
+#include "play/key_sets.h"
+#include "play/playback_rules.h"
+#include "record/capture_rules.h"
+
+namespace {
+
+std::set<std::uint32_t> g_down;  // keys the fake keyboard holds
+std::vector<std::uint32_t> g_asked, g_played;
+bool FakeKeyDown(std::uint32_t vk) { return g_asked.push_back(vk), g_down.count(vk) != 0; }
+void NotePlayed(const InputEvent& move) { g_played.push_back(move.param_l); }
+
+// Records from a string of kinds: m move, k key down, c left press, C left
+// press on the own window (0x1234), u left release there, 0 end marker. Each
+// record carries its index in param_l.
+std::vector<InputEvent> Records(const char* kinds) {
+  std::vector<InputEvent> records;
+  for (std::uint32_t i = 0; kinds[i]; ++i) {
+    const char k = kinds[i];
+    std::uint32_t message = k == 'm' ? 512 : k == 'k' ? 256 : k == 'c' || k == 'C' ? 513 : k == 'u' ? 514 : 0;
+    records.push_back({message, i, 0, 0, k == 'C' || k == 'u' ? 0x1234u : 0x999u});
+  }
+  return records;
+}
+
+}  // namespace
+
+TEST(Capture, ScanTakesTheLowestChangedKeyOnePerStep) {
+  std::uint8_t snapshot[256] = {};
+  snapshot[0] = 77;  // the mouse checksum shares the array and is never scanned
+  g_down = {65, 17, 200, 255};
+  g_asked.clear();
+  EXPECT_EQ(ScanKeys(snapshot, FakeKeyDown), 17u);
+  EXPECT_EQ(g_asked.front(), 1u) << "the scan starts at key 1";
+  EXPECT_EQ(snapshot[65], 0) << "only the key taken is updated";
+  EXPECT_EQ(ScanKeys(snapshot, FakeKeyDown), 65u);
+  EXPECT_EQ(ScanKeys(snapshot, FakeKeyDown), 200u);
+  g_asked.clear();
+  EXPECT_EQ(ScanKeys(snapshot, FakeKeyDown), kNoKey) << "key 255 is never taken";
+  EXPECT_EQ(g_asked.size(), 254u) << "keys 1 to 254 asked";
+  g_down = {65, 200};
+  EXPECT_EQ(ScanKeys(snapshot, FakeKeyDown), 17u) << "a release is a change too";
+  EXPECT_EQ(snapshot[0], 77) << "checksum untouched";
+}
+
+TEST(Capture, RecordsKeysButtonsAndMovesAsWindowsNumbersThem) {
+  struct Case {
+    std::uint32_t vk;  // kNoKey: a step with no key change
+    bool down;
+    std::int32_t x, y;
+    int recorded;
+    std::uint32_t message, param_l, param_h;
+  } cases[] = {
+      {1, true, 300, 400, 1, 513, 300, 400},      {1, false, 300, 400, 1, 514, 300, 400},
+      {2, true, 300, 400, 1, 516, 300, 400},      {2, false, 300, 400, 1, 517, 300, 400},
+      {65, true, 300, 400, 1, 256, 30 * 256 + 65, 30}, {65, false, 300, 400, 1, 257, 30 * 256 + 65, 30},
+      {4, true, 300, 400, 1, 256, 30 * 256 + 4, 30},   // the middle button is just a key
+      {kNoKey, false, 100, 100, 0, 0, 0, 0},      // the last recorded place
+      {kNoKey, false, 101, 99, 0, 0, 0, 0},       // same x + y: same checksum
+      {kNoKey, false, 356, 100, 0, 0, 0, 0},      // +256 wraps the checksum
+      {kNoKey, false, 0, 300, 0, 0, 0, 0},        // the left column never records
+      {kNoKey, false, 300, 0, 0, 0, 0, 0},        // nor the top row
+      {kNoKey, false, 101, 100, 1, 512, 101, 100},
+      {kNoKey, false, -5, 300, 1, 512, static_cast<std::uint32_t>(-5), 300},  // a screen to the left
+      {kLeftShift, true, 10, 20, 1, 512, 10, 20},  // left Shift is never recorded; a move may be
+      {kLeftShift, true, 100, 100, 0, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    std::uint8_t checksum = MouseChecksum(100, 100);
+    InputEvent r = {};
+    EXPECT_EQ(MakeCaptureRecord(c.vk, c.down, 30, c.x, c.y, checksum, r), c.recorded) << c.vk << " " << c.x;
+    EXPECT_EQ(r.message, c.message) << c.vk << " " << c.x;
+    EXPECT_EQ(r.param_l, c.param_l) << c.vk << " " << c.x;
+    EXPECT_EQ(r.param_h, c.param_h) << c.vk << " " << c.x;
+    const bool moved = c.recorded && c.message == 512;
+    EXPECT_EQ(checksum, moved ? MouseChecksum(c.x, c.y) : MouseChecksum(100, 100)) << c.vk << " " << c.x;
+  }
+  EXPECT_TRUE(BufferNeedsGrowth(0, 0)) << "the first step obtains the buffer";
+  EXPECT_FALSE(BufferNeedsGrowth(899, 1000));
+  EXPECT_TRUE(BufferNeedsGrowth(900, 1000)) << "a hundred records kept free";
+}
+
+TEST(Capture, StopCutsAtTheLastPressOnTheOwnWindow) {
+  struct Case {
+    const char* kinds;
+    std::uint32_t want;
+  } cases[] = {
+      {"", 0}, {"C", 1},            // record 0 is never examined
+      {"kCu", 1}, {"kCukk", 1},     // the closing click and all after it go
+      {"kcu", 3},                   // a press on another window stays
+      {"ku", 2},                    // a release is no press
+      {"kCkCk", 3},                 // the last press wins
+      {"kk0k", 2},                  // an end marker stops the walk
+      {"kkm", 3},
+  };
+  for (const Case& c : cases) {
+    std::vector<InputEvent> r = Records(c.kinds);
+    EXPECT_EQ(TrimmedCount(r.data(), static_cast<std::uint32_t>(r.size()), 0x1234), c.want) << c.kinds;
+  }
+}
+
+TEST(Playback, RunsCountedStoppedAndEnded) {
+  struct Case {
+    bool stop;
+    std::int32_t done, count;
+    std::uint8_t continuous;
+    bool want;
+  } cases[] = {
+      {false, 0, 1, 0, true},  {false, 1, 1, 0, false}, {false, 2, 3, 0, true}, {false, 0, 0, 0, false},
+      {false, 0, -5, 0, false}, {false, 7, 3, 1, true}, {true, 0, 3, 1, false},
+      {false, INT_MAX - 1, INT_MAX, 0, true},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(StartsAnotherRun(c.stop, c.done, c.count, c.continuous), c.want) << c.done << "/" << c.count;
+  std::vector<InputEvent> r = Records("kk0k");
+  EXPECT_FALSE(RunEndsAt(r.data(), 4, 1));
+  EXPECT_TRUE(RunEndsAt(r.data(), 4, 2)) << "end marker";
+  EXPECT_TRUE(RunEndsAt(r.data(), 2, 2)) << "past the buffer";
+  EXPECT_EQ(ScaleToAbsolute(512, 1024), 32767u);
+  EXPECT_EQ(ScaleToAbsolute(1024, 1024), 65535u);
+  EXPECT_EQ(ScaleToAbsolute(static_cast<std::uint32_t>(-1), 1024), (4294967296u - 65535u) / 1024u)
+      << "unsigned: a negative coordinate wraps before the division";
+  EXPECT_EQ(ScaleToAbsolute(100, 0), 0u) << "no screen size, no division by zero";
+}
+
+TEST(Playback, FastSpeedPlaysEverySixthMoveAndTheLastOfASeries) {
+  struct Case {
+    const char* kinds;
+    std::uint32_t start;
+    bool held;
+    std::vector<std::uint32_t> played;
+    std::uint32_t next;
+  } cases[] = {
+      {"kmmmmmmmmmmmmmk0", 1, false, {6, 12, 13}, 14},  // indexes count from the buffer start
+      {"kmk0", 1, false, {1}, 2},
+      {"kk0", 1, false, {}, 1},
+      {"kmmmmmmm", 1, false, {6, 7}, 8},  // a series running to the end of the buffer
+      {"cmmmmmmmk0", 1, true, {}, 1},     // while the button is held every move is a step
+  };
+  for (const Case& c : cases) {
+    std::vector<InputEvent> r = Records(c.kinds);
+    g_played.clear();
+    FastBatch batch = RunFastBatch(r.data(), static_cast<std::uint32_t>(r.size()), c.start, c.held, NotePlayed);
+    EXPECT_EQ(g_played, c.played) << c.kinds;
+    EXPECT_EQ(batch.next, c.next) << c.kinds;
+    EXPECT_EQ(batch.played, !c.played.empty()) << c.kinds;
+  }
+}
+
+TEST(Playback, ExtendedAndLockKeysOfARealKeyboard) {
+  // Virtual-key numbers: Shift 16, Ctrl 17, Alt 18, Caps Lock 20, Page Up 33,
+  // Left 37, Delete 46, '/' 47, Windows keys 91 and 92, Applications 93,
+  // Num Lock 144, Scroll Lock 145.
+  const std::set<std::uint32_t> extended = {17, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 91, 92, 93};
+  const std::set<std::uint32_t> lock = {20, 144, 145};
+  for (std::uint32_t vk = 0; vk <= 255; ++vk) {
+    EXPECT_EQ(IsExtendedKey(vk), extended.count(vk) != 0) << "vk " << vk;
+    EXPECT_EQ(IsLockKey(vk), lock.count(vk) != 0) << "vk " << vk;
+  }
+}
