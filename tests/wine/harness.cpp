@@ -1,7 +1,6 @@
-// Runs the Win32 tests (all, or those whose names contain an argument) and
-// ends with "N passed, N failed". Each test runs in a child process ("--one
-// NAME"), so that the windows, timers and queued messages of one cannot
-// reach the next, and one stuck in a modal loop is ended after a time limit.
+// Runs the Win32 tests (all, or those whose names contain an argument), each
+// on a fresh state and with its windows destroyed at its end, and ends with
+// "N passed, N failed".
 #include "harness.h"
 
 #include <algorithm>
@@ -16,22 +15,16 @@ namespace {
 TestCase* g_tests = nullptr;
 int g_failures = 0;
 
-bool Ours(HWND window) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  return pid == GetCurrentProcessId() && IsWindowVisible(window);
-}
-
 std::string ClassOf(HWND window) {
   char name[64] = {};
   GetClassNameA(window, name, sizeof name);
   return name;
 }
 
-HWND Child(HWND box, const char* cls) {
+HWND Child(HWND parent, const char* cls) {
   HWND found = nullptr;
-  for (HWND c = GetWindow(box, GW_CHILD); c && !found; c = GetWindow(c, GW_HWNDNEXT))
-    found = ClassOf(c) == cls ? c : (ClassOf(c) == "ComboBox" ? Child(c, cls) : nullptr);
+  for (HWND c = GetWindow(parent, GW_CHILD); c && !found; c = GetWindow(c, GW_HWNDNEXT))
+    found = ClassOf(c) == cls ? c : ClassOf(c) == "ComboBox" ? Child(c, cls) : nullptr;
   return found;
 }
 
@@ -43,30 +36,24 @@ struct Answering {
   volatile LONG stop;
 };
 
-// Reads and answers the box once it is ready; false while it is not.
+// Reads and answers the box once it is ready (its text, its edit box or
+// file dialog's OK button shown); false while it is not.
 bool Answer(Answering& a, HWND box) {
-  SeenBox s = {ClassOf(box), Caption(box), "", "", {}, GetWindow(box, GW_OWNER), false, false, nullptr};
+  SeenBox s = {Caption(box), "", "", GetWindow(box, GW_OWNER), false, false, nullptr};
   s.topmost = (GetWindowLongPtrA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
   const bool answer = a.next < a.answers.size();
   const std::string text = answer ? a.answers[a.next] : "";
-  if (s.cls == "#32768") {
+  if (ClassOf(box) == "#32768") {
     if (!(s.menu = reinterpret_cast<HMENU>(SendMessageA(box, MN_GETHMENU, 0, 0)))) return false;
     PostMessageA(box, text.empty() ? WM_KEYDOWN : WM_CHAR, text.empty() ? VK_ESCAPE : text[0], 0);
   } else {
-    HWND file_box = GetDlgItem(box, 1148), types = GetDlgItem(box, 1136), edit = Child(file_box ? file_box : box, "Edit");
-    if (file_box && !edit) edit = file_box;
+    HWND file_box = GetDlgItem(box, 1148), edit = Child(file_box ? file_box : box, "Edit");
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
       if (ClassOf(c) == "Static" && s.text.empty() && GetDlgCtrlID(c) != 32783) s.text = Caption(c);
       s.icon |= (GetWindowLongPtrA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && SendMessageA(c, STM_GETICON, 0, 0);
     }
-    if (answer ? !edit || (file_box && !IsWindowVisible(GetDlgItem(box, IDOK))) : s.text.empty() && !file_box)
-      return false;
+    if (answer ? !edit || (file_box && !IsWindowVisible(GetDlgItem(box, IDOK))) : s.text.empty()) return false;
     if (edit) s.first = Caption(edit);
-    for (LRESULT i = 0, n = SendMessageA(types, CB_GETCOUNT, 0, 0); types && i < n; ++i) {
-      char item[256] = {};
-      SendMessageA(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-      s.types.push_back(item);
-    }
     if (answer && !text.empty()) SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     const LRESULT button = SendMessageA(box, DM_GETDEFID, 0, 0);
     PostMessageA(box, WM_COMMAND, answer && text.empty() ? IDCANCEL : HIWORD(button) == DC_HASDEFID ? LOWORD(button) : IDOK, 0);
@@ -78,34 +65,13 @@ bool Answer(Answering& a, HWND box) {
 
 DWORD WINAPI AnswerBoxes(void* param) {
   Answering& a = *static_cast<Answering*>(param);
-  while (!a.stop) {
-    Sleep(10);  // a poll: the boxes come up in their own time
+  for (DWORD pid = 0; !a.stop; Sleep(10))  // polled: the boxes come up in their own time
     for (const char* cls : {"#32770", "#32768"})
       for (HWND w = FindWindowExA(nullptr, nullptr, cls, nullptr); w; w = FindWindowExA(nullptr, w, cls, nullptr))
-        if (Ours(w) && std::find(a.handled.begin(), a.handled.end(), w) == a.handled.end() && Answer(a, w))
+        if (GetWindowThreadProcessId(w, &pid) && pid == GetCurrentProcessId() && IsWindowVisible(w) &&
+            std::find(a.handled.begin(), a.handled.end(), w) == a.handled.end() && Answer(a, w))
           a.handled.push_back(w);
-  }
   return 0;
-}
-
-bool RunInChild(const char* name) {
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, sizeof self);
-  std::string command = std::string("\"") + self + "\" --one " + name;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION child = {};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child)) return false;
-  DWORD code = 1;
-  if (WaitForSingleObject(child.hProcess, 120000) == WAIT_TIMEOUT) {
-    std::printf("  %s: still running after 120 s, ended\n", name);
-    TerminateProcess(child.hProcess, 3);
-  }
-  WaitForSingleObject(child.hProcess, 10000);
-  GetExitCodeProcess(child.hProcess, &code);
-  CloseHandle(child.hThread);
-  CloseHandle(child.hProcess);
-  return code == 0;
 }
 
 }  // namespace
@@ -116,30 +82,25 @@ TestCase* RegisterTest(TestCase* test) {
   return *tail = test;
 }
 
-void Fail(const char* file, int line, const std::string& what, const std::string& got, const std::string& want) {
-  ++g_failures;
-  std::printf("  %s:%d: %s: got %s, expected %s\n", file, line, what.c_str(), got.c_str(), want.c_str());
+void Expect(bool ok, const std::string& what, const std::string& got, const std::string& want, int line) {
+  if (!ok && ++g_failures) std::printf("  line %d: %s: got %s, expected %s\n", line, what.c_str(), got.c_str(), want.c_str());
 }
 
 std::string ScratchFolder(const char* name) {
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
-  std::string folder = std::string(temp) + "kestrova-tests\\";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  folder += std::string(name) + "-" + std::to_string(GetCurrentProcessId()) + "\\";
+  const std::string folder = std::string(temp) + "kestrova-" + name + "-" + std::to_string(GetCurrentProcessId()) + "\\";
   CreateDirectoryA(folder.c_str(), nullptr);
   WIN32_FIND_DATAA found;  // process ids come back: clear what an earlier run left
   HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-  for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
-    SetFileAttributesA((folder + found.cFileName).c_str(), FILE_ATTRIBUTE_NORMAL);
+  for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
     DeleteFileA((folder + found.cFileName).c_str()) || RemoveDirectoryA((folder + found.cFileName).c_str());
-  }
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  FindClose(search);
   return folder;
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;
   WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(file);
@@ -147,15 +108,12 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 
 std::string ReadBytes(const std::string& path) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "";
-  std::string bytes(GetFileSize(file, nullptr), '\0');
+  std::string bytes(file == INVALID_HANDLE_VALUE ? 0 : GetFileSize(file, nullptr), '\0');
   DWORD read = 0;
   ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
   CloseHandle(file);
   return bytes;
 }
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string Caption(HWND window) {
   char text[1024] = {};
@@ -173,7 +131,7 @@ HWND MakeMainWindow(int left, int top) {
 
 void DestroyMainWindow(HWND window) {
   DestroyWindow(window);
-  MSG msg;
+  MSG msg;  // the WM_QUIT it posts would end the next message box at once
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
 }
 
@@ -183,18 +141,9 @@ bool PumpUntil(const std::function<bool()>& done, const std::string& what, DWORD
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
       if (msg.message != WM_QUIT) TranslateMessage(&msg), DispatchMessageA(&msg);
     if (GetTickCount() - start > limit_ms)
-      return Fail(__FILE__, __LINE__, "gave up waiting for " + what, std::to_string(limit_ms) + " ms", "less"), false;
+      return Expect(false, "waiting for " + what, "nothing in " + std::to_string(limit_ms) + " ms", "it", __LINE__), false;
   }
   return true;
-}
-
-bool BringToFront(HWND window) {
-  int held = 0;  // X focus events of windows closed just before can still move it away
-  return PumpUntil([&] {
-    if (GetForegroundWindow() == window && GetFocus() == window) return ++held >= 5;
-    SetForegroundWindow(window), SetFocus(window), held = 0;
-    return false;
-  }, "the window in front with the keyboard focus");
 }
 
 void* ReplaceImport(void** slot, void* procedure) {
@@ -210,7 +159,7 @@ std::vector<SeenBox> Answered(const std::vector<std::string>& answers, const std
   Answering a = {answers, 0, {}, {}, 0};
   HANDLE thread = CreateThread(nullptr, 0, AnswerBoxes, &a, 0, nullptr);
   command();
-  PumpUntil([&] { return a.next >= a.answers.size(); }, "every answer used");
+  PumpUntil([&] { return a.next >= a.answers.size(); }, "every answer taken");
   InterlockedExchange(&a.stop, 1);
   WaitForSingleObject(thread, INFINITE);
   CloseHandle(thread);
@@ -218,25 +167,18 @@ std::vector<SeenBox> Answered(const std::vector<std::string>& answers, const std
 }
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::string(argv[1]) == "--one") {
-    TestCase* test = g_tests;
-    while (test && std::string(test->name) != argv[2]) test = test->next;
-    if (!test) return std::printf("  no test named %s\n", argv[2]), 2;
-    ResetAppState();
-    g_app.stub_size = 0x7FFFFFFF;  // far longer than an image: not a self-playing copy
-    test->run();
-    std::fflush(stdout);
-    return g_failures ? 1 : 0;
-  }
   int passed = 0, failed = 0;
   for (TestCase* test = g_tests; test; test = test->next) {
     bool chosen = argc == 1;
     for (int i = 1; i < argc; ++i) chosen |= std::string(test->name).find(argv[i]) != std::string::npos;
     if (!chosen) continue;
+    const int before = g_failures;
+    ResetAppState();
+    g_app.stub_size = 0x7FFFFFFF;  // far longer than an image: no self-playing copy
+    test->run();
+    std::printf("%s %s\n", g_failures == before ? "PASS" : "FAIL", test->name);
     std::fflush(stdout);
-    const bool ok = RunInChild(test->name);
-    std::printf("%s %s\n", ok ? "PASS" : "FAIL", test->name);
-    ++(ok ? passed : failed);
+    ++(g_failures == before ? passed : failed);
   }
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed ? 1 : 0;

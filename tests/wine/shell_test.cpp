@@ -1,7 +1,6 @@
 // The shell on the real system: the heap, the settings file through the
-// profile functions, the toolbar mask, the hotkey poll and the commands of
-// keys and clicks, the settings commands, the dialogs' rare branches, and
-// playback into a window of the test's own.
+// profile functions, the toolbar mask, the hotkey poll, the settings commands,
+// the dialogs' rare branches, and what playback injects.
 #include <cstring>
 
 #include "app/ids.h"
@@ -18,59 +17,30 @@
 #include "ui/dialogs.h"
 
 extern "C" void *__imp_ShellExecuteA, *__imp_GetPrivateProfileIntA, *__imp_WritePrivateProfileStringA,
-    *__imp_DeleteFileA, *__imp_GetFileAttributesA;
+    *__imp_DeleteFileA, *__imp_GetFileAttributesA, *__imp_keybd_event;
 
 namespace {
 
-int g_calls;  // calls of the stand-ins below
-UINT WINAPI CountedProfileInt(LPCSTR, LPCSTR, INT fallback, LPCSTR) { return ++g_calls, fallback; }
-BOOL WINAPI CountedProfileWrite(LPCSTR, LPCSTR, LPCSTR, LPCSTR) { return ++g_calls, TRUE; }
-BOOL WINAPI CountedDelete(LPCSTR) { return ++g_calls, TRUE; }
-DWORD WINAPI CountedAttributes(LPCSTR) { return ++g_calls, FILE_ATTRIBUTE_NORMAL; }
+// Stand-ins for system calls: they note the call (and the key or address).
+std::string g_calls;
+UINT WINAPI NoteProfileRead(LPCSTR, LPCSTR key, INT fallback, LPCSTR) { return g_calls += key, fallback; }
+BOOL WINAPI NoteProfileWrite(LPCSTR, LPCSTR key, LPCSTR, LPCSTR) { return g_calls += key, TRUE; }
+BOOL WINAPI NoteDelete(LPCSTR path) { return g_calls += std::string("delete ") + path, TRUE; }
+DWORD WINAPI NoteAttributes(LPCSTR path) { return g_calls += std::string("look ") + path, FILE_ATTRIBUTE_NORMAL; }
 INT_PTR g_shell_result;
-std::string g_shell_file;
-HINSTANCE WINAPI FakeShellExecute(HWND, LPCSTR, LPCSTR file, LPCSTR, LPCSTR, INT) {
-  g_shell_file += file;
-  return ++g_calls, reinterpret_cast<HINSTANCE>(g_shell_result);
+HINSTANCE WINAPI NoteShellExecute(HWND, LPCSTR, LPCSTR file, LPCSTR, LPCSTR, INT) {
+  return g_calls += file, reinterpret_cast<HINSTANCE>(g_shell_result);
+}
+void WINAPI NoteKey(BYTE vk, BYTE, DWORD flags, ULONG_PTR) {  // " +72 -72 +46e": e for the extended flag
+  g_calls += (flags & KEYEVENTF_KEYUP ? " -" : " +") + std::to_string(vk) + (flags & KEYEVENTF_EXTENDEDKEY ? "e" : "");
 }
 
-std::int32_t g_left, g_top;
-void ReadSettingsFrom(const std::string& path) {
+std::string ReadSettingsFrom(const std::string& path) {
+  std::int32_t left = 0, top = 0;
   CopyBounded(g_app.settings_path, sizeof g_app.settings_path, path.c_str());
-  ReadSettings(1024, 768, 137, 49, g_left, g_top);
-}
-
-WPARAM TakeCommand(HWND window) {
-  MSG msg;
-  return PeekMessageA(&msg, window, WM_COMMAND, WM_COMMAND, PM_REMOVE) ? msg.wParam : 0;
-}
-
-std::string g_received;  // the keys the target window got: " +72 -72 +46e ...", e for the extended bit
-LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_KEYDOWN || message == WM_KEYUP)
-    g_received += (message == WM_KEYDOWN ? " +" : " -") + std::to_string(wparam) + (lparam & (1 << 24) ? "e" : "");
-  return DefWindowProcA(window, message, wparam, lparam);
-}
-
-// A window of the test's own with the keyboard focus and the pointer over it
-// (with no window manager the focus may follow the pointer).
-HWND MakeTarget() {
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = TargetProc;
-  wc.lpszClassName = "KestrovaTestTarget";
-  RegisterClassA(&wc);
-  HWND target = CreateWindowExA(0, wc.lpszClassName, "target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300, 300, 200,
-                                nullptr, nullptr, nullptr, nullptr);
-  SetCursorPos(450, 400);
-  EXPECT_TRUE(BringToFront(target), "the target window in front");
-  g_received.clear();
-  return target;
-}
-
-void SetRecords(std::initializer_list<InputEvent> records) {
-  g_app.event_buffer = static_cast<InputEvent*>(AllocateBlock(static_cast<std::uint32_t>(records.size()) + 1, 20));
-  std::memcpy(g_app.event_buffer, records.begin(), records.size() * 20);
-  g_app.event_count = static_cast<std::uint32_t>(records.size());
+  ReadSettings(1024, 768, 137, 49, left, top);
+  return std::to_string(left) + "," + std::to_string(top) + " save " + std::to_string(g_app.save_settings) + " tips " +
+         std::to_string(g_app.tips) + " speed " + std::to_string(g_app.playback_speed);
 }
 
 }  // namespace
@@ -83,61 +53,51 @@ WINE_TEST(ReallocateKeepsTheStartAndZeroesTheRest) {
     auto* block = static_cast<std::uint8_t*>(c.from ? AllocateBlock(c.from, 1) : nullptr);
     for (std::uint32_t i = 0; i < c.from; ++i) block[i] = static_cast<std::uint8_t>(i * 7 + 1);
     auto* fresh = static_cast<std::uint8_t*>(ReallocateBlock(block, c.to));
-    const std::string what = std::to_string(c.from) + " to " + std::to_string(c.to);
-    EXPECT_EQ(BlockSize(fresh), c.size, what + ": size, 4096 at least");
-    EXPECT_TRUE(!c.from || c.from != c.to || fresh == block, what + ": the same size keeps the block");
     std::uint32_t wrong = 0;
     for (std::uint32_t i = 0; i < c.size; ++i) wrong += fresh[i] != (i < c.from && i < c.to ? (i * 7 + 1) & 0xFF : 0);
+    const std::string what = std::to_string(c.from) + " to " + std::to_string(c.to);
+    EXPECT_EQ(BlockSize(fresh), c.size, what + ": size, 4096 at least");
     EXPECT_EQ(wrong, 0u, what + ": bytes other than the old start and zeros");
+    EXPECT_TRUE(!c.from || c.from != c.to || fresh == block, what + ": the same size keeps the block");
     FreeBlock(fresh);
   }
 }
 
 WINE_TEST(SettingsFileThroughTheProfileFunctions) {
-  const std::string f = ScratchFolder("settings"), ini = f + "kestrova.ini";
+  const std::string ini = ScratchFolder("settings") + "kestrova.ini";
   WriteBytes(ini, "[Kestrova]\r\nwindow_x=-20\r\nwindow_y=40\r\ntips=257\r\nspeed=256\r\n");
-  ReadSettingsFrom(ini);
-  EXPECT_EQ(std::to_string(g_app.save_settings) + " " + std::to_string(g_left) + "," + std::to_string(g_top) + " " +
-                std::to_string(g_app.tips) + " " + std::to_string(g_app.playback_speed),
-            "1 -20,40 1 0", "saving on, the saved place signed and unclamped, tips and speed in 8 bits");
+  EXPECT_EQ(ReadSettingsFrom(ini), "-20,40 save 1 tips 1 speed 0", "read: signed, unclamped, 8 bits, saving on");
   g_app.tips = 0;
   g_app.playback_speed = 1;
-  HWND window = MakeMainWindow(-30, 123);
-  DestroyMainWindow(window);
+  DestroyMainWindow(MakeMainWindow(-30, 123));
   EXPECT_TRUE(!g_app.hand_cursor && !g_app.toolbar_strip && !g_app.toolbar_mask, "handles released at destruction");
   EXPECT_EQ(ReadBytes(ini), "[Kestrova]\r\nwindow_x=-30\r\nwindow_y=123\r\ntips=0\r\nspeed=1\r\n", "written at exit");
   ResetAppState();
-  ReadSettingsFrom(ini);
-  EXPECT_EQ(g_left * 1000 + g_top + g_app.tips * 10 + g_app.playback_speed, -30 * 1000 + 123 + 1, "read back");
-
+  EXPECT_EQ(ReadSettingsFrom(ini), "-30,123 save 1 tips 0 speed 1", "read back");
   g_app.save_settings = 0;  // as the menu leaves it
   DestroyMainWindow(MakeMainWindow());
   EXPECT_TRUE(!Exists(ini), "saving off deletes the file at exit");
   CreateDirectoryA(ini.c_str(), nullptr);
-  ReadSettingsFrom(ini);
-  EXPECT_EQ(g_app.save_settings, 0, "a folder named like the file does not turn saving on");
+  EXPECT_EQ(ReadSettingsFrom(ini), "444,360 save 0 tips 1 speed 0", "a folder named like the file: defaults");
   DestroyMainWindow(MakeMainWindow());
   EXPECT_TRUE(GetFileAttributesA(ini.c_str()) & FILE_ATTRIBUTE_DIRECTORY && Exists(ini), "nor is it deleted");
 }
 
-WINE_TEST(NoSettingsPathMeansTheProfileIsNeverTouched) {
-  // With an empty name the profile calls would reach win.ini in the Windows
-  // folder: none may be made at all.
-  void* real[] = {ReplaceImport(&__imp_GetPrivateProfileIntA, reinterpret_cast<void*>(CountedProfileInt)),
-                  ReplaceImport(&__imp_WritePrivateProfileStringA, reinterpret_cast<void*>(CountedProfileWrite)),
-                  ReplaceImport(&__imp_DeleteFileA, reinterpret_cast<void*>(CountedDelete)),
-                  ReplaceImport(&__imp_GetFileAttributesA, reinterpret_cast<void*>(CountedAttributes))};
-  for (std::uint8_t save : {1, 0}) {
-    g_calls = 0;
-    ReadSettingsFrom("");
-    EXPECT_EQ(g_left * 1000 + g_top, (512 - 68) * 1000 + 384 - 24, "centred");
-    g_app.save_settings = save;
-    DestroyMainWindow(MakeMainWindow());
-    EXPECT_EQ(g_calls, 0, "profile and file calls with saving " + std::to_string(save));
-  }
+WINE_TEST(NoSettingsPathMeansNoProfileOrFileCall) {
+  // With an empty name the profile calls would go to win.ini in the Windows folder.
   void** slots[] = {&__imp_GetPrivateProfileIntA, &__imp_WritePrivateProfileStringA, &__imp_DeleteFileA,
                     &__imp_GetFileAttributesA};
-  for (int i = 0; i < 4; ++i) ReplaceImport(slots[i], real[i]);
+  void* stand_ins[] = {reinterpret_cast<void*>(NoteProfileRead), reinterpret_cast<void*>(NoteProfileWrite),
+                       reinterpret_cast<void*>(NoteDelete), reinterpret_cast<void*>(NoteAttributes)};
+  for (int i = 0; i < 4; ++i) stand_ins[i] = ReplaceImport(slots[i], stand_ins[i]);
+  for (std::uint8_t save : {1, 0}) {
+    ResetAppState(), g_calls.clear();
+    EXPECT_EQ(ReadSettingsFrom(""), "444,360 save 0 tips 1 speed 0", "defaults, centred");
+    g_app.save_settings = save;
+    DestroyMainWindow(MakeMainWindow());
+    EXPECT_EQ(g_calls, "", "calls with saving " + std::to_string(save));
+  }
+  for (int i = 0; i < 4; ++i) ReplaceImport(slots[i], stand_ins[i]);
 }
 
 WINE_TEST(MaskMarksTheMaskColourAndBlackensIt) {
@@ -147,8 +107,7 @@ WINE_TEST(MaskMarksTheMaskColourAndBlackensIt) {
   HGDIOBJ old = SelectObject(dc, bitmap);
   for (int x = 0; x < 4; ++x) SetPixel(dc, x, 0, pixels[x]);
   SelectObject(dc, old);
-  HBITMAP mask = MakeToolbarMask(bitmap, 0);  // the mask colour from the top-left pixel
-  SelectObject(mask_dc, mask);
+  SelectObject(mask_dc, MakeToolbarMask(bitmap, 0));  // the mask colour from the top-left pixel
   SelectObject(dc, bitmap);
   for (int x = 0; x < 4; ++x) {
     EXPECT_EQ(GetPixel(mask_dc, x, 0) == RGB(255, 255, 255), pixels[x] == grey, "mask at " + std::to_string(x));
@@ -157,34 +116,30 @@ WINE_TEST(MaskMarksTheMaskColourAndBlackensIt) {
   EXPECT_TRUE(MakeToolbarMask(nullptr, 0) == nullptr, "no bitmap, no mask");
 }
 
-WINE_TEST(KeysClicksAndHotkeysBecomeCommands) {
+WINE_TEST(HotkeysAndKeysBecomeCommands) {
   HWND window = MakeMainWindow();
   struct Case {
-    std::initializer_list<int> keys;  // held for the poll; none: the message is sent
+    std::initializer_list<int> keys;  // held for the poll
     std::uint32_t mode;
-    UINT message;
-    WPARAM wparam;
-    LPARAM lparam;
+    WPARAM key_down;  // else pressed in the window
     WPARAM want;
   } cases[] = {
-      {{VK_CONTROL, VK_SHIFT, VK_MENU, 'R', 'P'}, RUN_PLAYING, 0, 0, 0, CMD_RECORD},  // R wins over P
-      {{VK_CONTROL, VK_SHIFT, VK_MENU, 'P'}, RUN_PLAYING, 0, 0, 0, MAKEWPARAM(CMD_PLAY, 1)},  // a stop request
-      {{VK_CONTROL, VK_SHIFT, VK_MENU, 'P'}, RUN_RECORDING, 0, 0, 0, CMD_PLAY},
-      {{VK_CONTROL, VK_MENU, 'R'}, RUN_IDLE, 0, 0, 0, 0}, {{VK_SHIFT, VK_MENU, 'P'}, RUN_IDLE, 0, 0, 0, 0},
-      {{VK_CONTROL, VK_SHIFT, 'R'}, RUN_IDLE, 0, 0, 0, 0},
-      {{}, RUN_IDLE, WM_KEYDOWN, 'O', 0, CMD_OPEN}, {{}, RUN_IDLE, WM_KEYDOWN, VK_RETURN, 0, CMD_OPTIONS},
-      {{}, RUN_IDLE, WM_KEYDOWN, 'P', 0, 0}, {{}, RUN_IDLE, WM_LBUTTONDOWN, 0, MAKELPARAM(23, 10), CMD_SAVE},
-      {{}, RUN_IDLE, WM_LBUTTONDOWN, 0, MAKELPARAM(0xFFFF, 10), CMD_OPTIONS},  // x read unsigned
+      {{VK_CONTROL, VK_SHIFT, VK_MENU, 'R', 'P'}, RUN_PLAYING, 0, CMD_RECORD},  // R wins over P
+      {{VK_CONTROL, VK_SHIFT, VK_MENU, 'P'}, RUN_PLAYING, 0, MAKEWPARAM(CMD_PLAY, 1)},  // a stop request
+      {{VK_CONTROL, VK_SHIFT, VK_MENU, 'P'}, RUN_RECORDING, 0, CMD_PLAY}, {{VK_CONTROL, VK_MENU, 'R'}, RUN_IDLE, 0, 0},
+      {{VK_SHIFT, VK_MENU, 'P'}, RUN_IDLE, 0, 0}, {{VK_CONTROL, VK_SHIFT, 'R'}, RUN_IDLE, 0, 0},
+      {{}, RUN_IDLE, 'O', CMD_OPEN}, {{}, RUN_IDLE, 'P', 0},
   };
   for (const Case& c : cases) {
     BYTE keys[256] = {};
     for (int key : c.keys) keys[key] = 0x80;
     SetKeyboardState(keys);
     g_app.run_mode = c.mode;
-    c.message ? static_cast<void>(SendMessageA(window, c.message, c.wparam, c.lparam)) : PollStep(window);
-    const std::string what = "case " + std::to_string(&c - cases);
-    EXPECT_EQ(static_cast<std::uint64_t>(TakeCommand(window)), static_cast<std::uint64_t>(c.want), what);
-    EXPECT_EQ(static_cast<std::uint64_t>(TakeCommand(window)), 0ull, what + ": one command");
+    c.key_down ? static_cast<void>(SendMessageA(window, WM_KEYDOWN, c.key_down, 0)) : PollStep(window);
+    MSG msg[2];
+    const int posts = PeekMessageA(&msg[0], window, WM_COMMAND, WM_COMMAND, PM_REMOVE) +
+                      PeekMessageA(&msg[1], window, WM_COMMAND, WM_COMMAND, PM_REMOVE);  // one at most
+    EXPECT_EQ(posts ? msg[0].wParam + (posts - 1) * 0x100000000ull : 0, c.want, "case " + std::to_string(&c - cases));
   }
   g_app.run_mode = RUN_IDLE;
   DestroyMainWindow(window);
@@ -198,65 +153,51 @@ WINE_TEST(SettingCommandsChangeOneValueAndTheMenuGoes) {
     std::uint8_t before, after;
   } cases[] = {
       {CMD_SPEED_NORMAL, &AppState::playback_speed, 1, 0}, {CMD_SPEED_FAST, &AppState::playback_speed, 5, 1},
-      {CMD_CONTINUOUS, &AppState::continuous_playback, 3, 0}, {CMD_CONTINUOUS, &AppState::continuous_playback, 0, 1},
-      {CMD_TIPS, &AppState::tips, 2, 0}, {CMD_SAVE_SETTINGS, &AppState::save_settings, 9, 0},
-      {CMD_SAVE_SETTINGS, &AppState::save_settings, 0, 1},
+      {CMD_TIPS, &AppState::tips, 2, 0},  // a settings file's tips=2 counts as on
+      {CMD_CONTINUOUS, &AppState::continuous_playback, 3, 0}, {CMD_SAVE_SETTINGS, &AppState::save_settings, 9, 0},
   };
   for (const Case& c : cases) {
     g_app.*c.field = c.before;
-    AppState before;
-    std::memcpy(&before, &g_app, sizeof before);
+    AppState want;
+    std::memcpy(&want, &g_app, sizeof want);
+    want.*c.field = c.after;
     SendMessageA(window, WM_COMMAND, c.command, 0);
-    const std::string what = "command " + std::to_string(c.command) + " from " + std::to_string(c.before);
-    EXPECT_EQ(static_cast<int>(g_app.*c.field), static_cast<int>(c.after), what);
-    before.*c.field = c.after;
-    EXPECT_TRUE(std::memcmp(&before, &g_app, sizeof before) == 0, what + ": nothing else changed");
+    EXPECT_TRUE(std::memcmp(&want, &g_app, sizeof want) == 0, "command " + std::to_string(c.command) + " from " +
+                                                                   std::to_string(c.before) + ": one value set");
   }
   const std::vector<SeenBox> seen = Answered({""}, [&] { SendMessageA(window, WM_COMMAND, CMD_OPTIONS, 0); });
   EXPECT_TRUE(seen.size() == 1 && seen[0].menu && !IsMenu(seen[0].menu), "the menu destroyed after Escape");
   DestroyMainWindow(window);
 }
 
-WINE_TEST(RepeatPromptTakesOrKeepsTheCount) {
+WINE_TEST(RepeatPromptTakesOrKeepsTheCountAndAboutShowsTheIcon) {
   struct Case {
     std::int32_t count;
     std::uint8_t continuous;
     std::string answer;  // empty: Cancel
-    const char* first;   // the edit box's first text
-    std::int32_t want_count;
-    std::uint8_t want_continuous;
-  } cases[] = {
-      {5, 1, "3", "5", 3, 0}, {5, 1, "", "5", 5, 1}, {-3, 1, "0", "1", 1, 0},
-      {1, 0, "12345678901234567890123456789012345", "1", 1312754386, 0},  // 30 digits taken, wrapping
-  };
+    std::string want;    // the edit box's first text, then the count and continuous playback
+  } cases[] = {{5, 1, "3", "5 3 0"}, {5, 1, "", "5 5 1"}, {-3, 1, "0", "1 1 0"},
+               {1, 0, "12345678901234567890123456789012345", "1 1312754386 0"}};  // 30 digits taken, wrapping
   HWND window = MakeMainWindow();
   for (const Case& c : cases) {
     g_app.repeat_count = c.count;
     g_app.continuous_playback = c.continuous;
     const std::vector<SeenBox> seen = Answered({c.answer}, [&] { SendMessageA(window, WM_COMMAND, CMD_SET_REPEAT, 0); });
-    const std::string what = "count " + std::to_string(c.count) + ", answer " + c.answer;
-    EXPECT_EQ(seen.size() == 1 ? seen[0].first : "(no prompt)", c.first, what + ": first text");
-    EXPECT_EQ(g_app.repeat_count, c.want_count, what + ": count");
-    EXPECT_EQ(g_app.continuous_playback, c.want_continuous, what + ": continuous playback");
-    EXPECT_TRUE(!KillTimer(window, TIMER_REPEAT_EDIT), what + ": the edit box's timer gone");
+    EXPECT_EQ((seen.empty() ? "(no prompt)" : seen[0].first) + " " + std::to_string(g_app.repeat_count) + " " +
+                  std::to_string(g_app.continuous_playback), c.want, "count " + std::to_string(c.count) + ", " + c.answer);
+    EXPECT_TRUE(!KillTimer(window, TIMER_REPEAT_EDIT), "the edit box's timer gone");
   }
+  std::vector<SeenBox> seen = Answered({}, [&] { SendMessageA(window, WM_COMMAND, CMD_ABOUT, 0); });
+  EXPECT_TRUE(seen.size() == 1 && seen[0].icon && !KillTimer(window, TIMER_ABOUT_LINK), "About: the icon, timer gone");
   DestroyMainWindow(window);
 }
 
-WINE_TEST(AboutBoxIconLinkCursorAndAFailingWebSite) {
-  HWND window = MakeMainWindow();
-  std::vector<SeenBox> seen = Answered({}, [&] { SendMessageA(window, WM_COMMAND, CMD_ABOUT, 0); });
-  EXPECT_TRUE(seen.size() == 1 && seen[0].icon, "the About box shows the program's icon");
-  EXPECT_TRUE(!KillTimer(window, TIMER_ABOUT_LINK), "the link's timer gone");
-  HWND link = CreateWindowExA(0, "Static", "www.kestrova.net", WS_POPUP | WS_VISIBLE | SS_CENTER, 300, 300, 300, 20,
-                              nullptr, nullptr, nullptr, nullptr);
+WINE_TEST(WebLinkPointsAndAWebSiteThatCannotBeOpenedSaysSo) {
+  HWND window = MakeMainWindow(), link = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0);
   SetWindowLongPtrA(link, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WebLinkProc));
-  SetCursor(nullptr);
-  SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  SetCursor(nullptr), SendMessageA(link, WM_MOUSEMOVE, 0, 0);
   EXPECT_TRUE(g_app.hand_cursor && GetCursor() == g_app.hand_cursor, "the hand over the link");
-  DestroyWindow(link);
-
-  void* real = ReplaceImport(&__imp_ShellExecuteA, reinterpret_cast<void*>(FakeShellExecute));
+  void* real = ReplaceImport(&__imp_ShellExecuteA, reinterpret_cast<void*>(NoteShellExecute));
   struct Case {
     LPARAM from_link;
     INT_PTR result;  // above 32: opened
@@ -264,41 +205,32 @@ WINE_TEST(AboutBoxIconLinkCursorAndAFailingWebSite) {
   } cases[] = {{1, 33, "http://www.kestrova.net"}, {1, 32, "http://www.kestrova.net"},
                {0, 2, "http://www.kestrova.net/support.php#tools"}};
   for (const Case& c : cases) {
-    g_calls = 0, g_shell_file.clear(), g_shell_result = c.result;
-    seen = Answered({}, [&] { SendMessageA(window, WM_COMMAND, CMD_WEBSITE, c.from_link); });
-    const std::string what = "result " + std::to_string(c.result);
-    EXPECT_EQ(std::to_string(g_calls) + " " + g_shell_file, "1 " + c.address, what + ": one call, the address");
-    EXPECT_EQ(seen.empty() ? "(none)" : seen[0].caption + ": " + seen[0].text,
-              c.result > 32 ? "(none)" : "Kestrova: 无法连接到 \"www.kestrova.net\"", what + ": the failure box");
+    g_calls.clear(), g_shell_result = c.result;
+    const std::vector<SeenBox> seen = Answered({}, [&] { SendMessageA(window, WM_COMMAND, CMD_WEBSITE, c.from_link); });
+    EXPECT_EQ(g_calls + (seen.empty() ? "" : " | " + seen[0].caption + ": " + seen[0].text),
+              c.address + (c.result > 32 ? "" : " | Kestrova: 无法连接到 \"www.kestrova.net\""), std::to_string(c.result));
   }
   ReplaceImport(&__imp_ShellExecuteA, real);
   DestroyMainWindow(window);
 }
 
-WINE_TEST(PlaybackTypesExtendedKeysButNeverLeftShift) {
-  HWND window = MakeMainWindow(), target = MakeTarget();
-  SetRecords({{256, 'H', 0, 0, 0}, {257, 'H', 0, 10, 0}, {256, VK_DELETE, 0, 20, 0}, {257, VK_DELETE, 0, 30, 0},
-              {256, 160, 0, 40, 0}, {256, VK_LEFT, 0, 50, 0}, {257, VK_LEFT, 0, 60, 0}});
-  OnPlayCommand(CMD_PLAY, 0);
-  PumpUntil([] { return g_app.run_mode == RUN_IDLE; }, "the playback to end");
-  PumpUntil([] { return g_received.find("-37e") != std::string::npos; }, "the last key to reach the target");
-  EXPECT_EQ(g_received.substr(0, g_received.find("-37e") + 4), " +72 -72 +46e -46e +37e -37e",
-            "H, then Delete and Left with the extended bit, and no left Shift");
-  EXPECT_EQ(GetAsyncKeyState(VK_LSHIFT) & 0x8000, 0, "left Shift up");
-  DestroyWindow(target);
-  DestroyMainWindow(window);
-}
-
-WINE_TEST(RecordCommandEndsAPlaybackAndCutsTheRecording) {
+WINE_TEST(PlaybackInjectsKeysAndTheRecordCommandCutsIt) {
   HWND window = MakeMainWindow();
-  SetRecords({{256, 'Z', 0, 0, 0}, {257, 'Z', 0, 10, 0}, {256, 'Z', 0, 60000, 0}, {257, 'Z', 0, 60010, 0}});
+  void* real = (g_calls.clear(), ReplaceImport(&__imp_keybd_event, reinterpret_cast<void*>(NoteKey)));
+  const InputEvent records[] = {{256, 'H', 0, 0, 0}, {257, 'H', 0, 10, 0}, {256, VK_DELETE, 0, 20, 0},
+                                {257, VK_DELETE, 0, 30, 0}, {256, 160, 0, 40, 0}, {256, VK_LEFT, 0, 50, 0},
+                                {257, VK_LEFT, 0, 60, 0}, {256, VK_CONTROL, 0, 70, 0}, {257, VK_CONTROL, 0, 60070, 0}};
+  g_app.event_buffer = static_cast<InputEvent*>(AllocateBlock(10, 20));
+  std::memcpy(g_app.event_buffer, records, sizeof records);
   OnPlayCommand(CMD_PLAY, 0);
-  PumpUntil([] { return g_app.event_count >= 2; }, "the first two records played");
+  PumpUntil([] { return g_app.event_count >= 8; }, "all but the last record played");
+  ReplaceImport(&__imp_keybd_event, real);
+  EXPECT_EQ(g_calls, " +72 -72 +46e -46e +37e -37e +17e", "the keys injected: the extended flag, no left Shift");
   OnRecordCommand(0, 0);  // during the minute's gap
-  EXPECT_EQ(g_app.run_mode, static_cast<std::uint32_t>(RUN_IDLE), "idle");
-  EXPECT_TRUE(g_app.event_count == 2 && g_app.event_buffer[2].message == 0, "cut at the play position");
+  EXPECT_TRUE(g_app.run_mode == RUN_IDLE && g_app.event_count == 8 && g_app.event_buffer[8].message == 0,
+              "idle, the recording cut at the play position");
   KillTimer(window, TIMER_PLAYBACK);
-  PlaybackStep(window);  // a step still pending does nothing
-  EXPECT_EQ(g_app.event_count, 2u, "the pending step did nothing");
+  PlaybackStep(window);  // the step still pending
+  EXPECT_EQ(g_app.event_count, 8u, "the pending step did nothing");
   DestroyMainWindow(window);
 }
