@@ -44,13 +44,10 @@ TEST(Assets, ToolbarStripIsA24BitBitmapWithColouredPictures) {
                                       static_cast<unsigned char>(bmp[at + 2]) << 16 |
                                       static_cast<unsigned char>(bmp[at + 3]) << 24);
   };
-  EXPECT_EQ(bmp.substr(0, 2), "BM");
-  EXPECT_EQ(u32(2), bmp.size()) << "file size field";
-  EXPECT_EQ(u32(14), 40u) << "info header";
-  EXPECT_EQ(u32(18), 112u) << "width";
-  EXPECT_EQ(u32(22), 16u) << "height, positive: rows bottom-up";
-  EXPECT_EQ(u32(26), 1u | 24u << 16) << "one plane, 24 bits per pixel";
-  EXPECT_EQ(u32(30), 0u) << "uncompressed";
+  // "BM", its size, a 40-byte header, 112 by 16 (bottom-up), one plane of 24 bits, uncompressed.
+  EXPECT_EQ(bmp.substr(0, 2) + " " + std::to_string(u32(2) - bmp.size()) + " " + std::to_string(u32(14)) + " " +
+                std::to_string(u32(18)) + "x" + std::to_string(u32(22)) + " " + std::to_string(u32(26)) + " " +
+                std::to_string(u32(30)), "BM 0 40 112x16 " + std::to_string(1 | 24 << 16) + " 0");
   ASSERT_GE(bmp.size(), u32(10) + 16 * 336u) << "pixel rows of 336 bytes";
   // Picture 2 (record) is blue, 6 (recording) red, 3 (play) green with a
   // white arrow: what the help text calls them.
