@@ -165,6 +165,9 @@ WINE_TEST(CompileAndSaveWriteTheWholeRecording) {
   Answered({f + name}, [] { OnSaveCommand(0, 0); });
   EXPECT_EQ(ReadBytes(f + name + ".rec") + " " + Caption(window), records + " " + name + ".re",
             "saved: the whole recording, and 30 bytes of its name shown");
+  const std::vector<SeenBox> cancelled = Answered({"", ""}, [] { OnSaveCommand(0, 0), OnOpenCommand(0, 0); });
+  EXPECT_EQ(std::to_string(cancelled.size()) + " " + Caption(window), "2 " + name + ".re", "two dialogs cancelled");
+  EXPECT_EQ(Recording(), records.substr(0, 40), "the recording after cancelling");
   DestroyMainWindow(window);
 }
 
