@@ -65,8 +65,24 @@ endef
 $(eval $(call image_rules,win32,i686-w64-mingw32,pe-i386))
 $(eval $(call image_rules,win64,x86_64-w64-mingw32,pe-x86-64))
 
+# The product's objects without the runtime stand-ins, linked into the Win32
+# tests and the benchmarks.
+WIN64_SHELL_OBJS := $(patsubst %.cpp,$(BUILD)/win64/obj/%.o,$(SHELL_SRCS))
+
 # --- tests ----------------------------------------------------------------
 include tests/tests.mk
+
+# --- benchmarks: figures, not pass/fail (tools/bench.sh) -------------------
+BENCH := $(BUILD)/bench
+BENCH_SRCS := $(sort $(wildcard tools/bench/*.cpp))
+
+$(BENCH)/bench.exe: $(BENCH_SRCS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o
+	@mkdir -p $(@D)
+	x86_64-w64-mingw32-g++ -std=c++17 -O2 -Wall -Wextra $(CHARSET) -I. -I$(GEN) -Iapp -static \
+	  -o $@ $(BENCH_SRCS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o -luser32 -lgdi32 -lcomdlg32 -lshell32 -lpsapi
+
+bench: $(BENCH)/bench.exe images $(E2E_HELPERS)
+	tools/bench.sh
 
 clean:
 	rm -rf $(BUILD)

@@ -37,13 +37,17 @@ void StartRecording() {
   InvalidateRect(g_app.main_window, nullptr, TRUE);
 }
 
+// Ends a recording, or a playback: the record command during a playback
+// stops it and cuts the recording where the playback was.
 void StopRecording() {
+  bool recording = g_app.run_mode == RUN_RECORDING;
+  if (!recording) g_app.event_count = g_app.play_position;
   ReleaseInput();
   KillTimer(g_app.main_window, TIMER_CAPTURE);
   g_app.run_mode = RUN_IDLE;
   WriteCaption();
   if (!g_app.event_buffer) return;
-  g_app.event_count = TrimmedCount(g_app.event_buffer, g_app.event_count, HandleBits(g_app.main_window));
+  g_app.event_count = TrimmedCount(g_app.event_buffer, g_app.event_count, HandleBits(g_app.main_window), recording);
   // The end marker. After a playback stopped at the very end of a full
   // buffer the position can be the capacity itself: nothing to mark there.
   if (g_app.event_count < Capacity()) ZeroMemory(&g_app.event_buffer[g_app.event_count], sizeof(InputEvent));
@@ -53,11 +57,10 @@ void StopRecording() {
 }  // namespace
 
 void OnRecordCommand(WPARAM, LPARAM) {
-  if (g_app.run_mode == RUN_IDLE) return StartRecording();
-  // Recording over a playback keeps what had been played: the recording
-  // ends where the playback was.
-  if (g_app.run_mode == RUN_PLAYING) g_app.event_count = g_app.play_position;
-  StopRecording();
+  if (g_app.run_mode == RUN_IDLE)
+    StartRecording();
+  else
+    StopRecording();
 }
 
 void CaptureStep(HWND window) {

@@ -44,14 +44,15 @@ int MakeCaptureRecord(std::uint32_t vk, bool down, std::uint32_t scan, std::int3
   return 1;
 }
 
-std::uint32_t TrimmedCount(const InputEvent* records, std::uint32_t count, std::uint32_t main_window) {
+std::uint32_t TrimmedCount(const InputEvent* records, std::uint32_t count, std::uint32_t main_window,
+                           bool recording) {
   std::uint32_t i = count ? count - 1 : 0;
   while (i > 0) {
     const InputEvent& r = records[i];
     if (r.message == 0 || (r.message == WM_LBUTTONDOWN_ && r.window == main_window)) return i;
     --i;
   }
-  return ChordTrimmedCount(records, count);
+  return recording ? ChordTrimmedCount(records, count) : count;
 }
 
 std::uint32_t ChordTrimmedCount(const InputEvent* records, std::uint32_t count) {

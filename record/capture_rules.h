@@ -40,9 +40,11 @@ inline bool BufferNeedsGrowth(std::uint32_t event_count, std::uint32_t capacity)
 // The record count after the stop trim: cut at the last left-button press
 // made on the program's own window (the click that stopped the recording),
 // or at an end marker, searching back from the last record. Record 0 is
-// never examined; when the search reaches it the count stays. When nothing
-// was cut there, the closing chord goes instead (ChordTrimmedCount).
-std::uint32_t TrimmedCount(const InputEvent* records, std::uint32_t count, std::uint32_t main_window);
+// never examined; when the search reaches it the count stays. A recording
+// (not a playback cut by the record command) that nothing was cut from was
+// stopped by the hotkey: its closing chord goes instead (ChordTrimmedCount).
+std::uint32_t TrimmedCount(const InputEvent* records, std::uint32_t count, std::uint32_t main_window,
+                           bool recording);
 
 // Whether the key is one of the record hotkey's: Ctrl, Shift, Alt (either
 // hand, or either) and R.

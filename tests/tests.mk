@@ -1,9 +1,11 @@
-# Test builds, included by the top Makefile.
+# Test builds, included by the top Makefile. Everything includes from the
+# repository root ("core/text.h").
+TEST_INCLUDES := -I. -I$(GEN)
 
 # --- layer 1: native decisions, with sanitizers ----------------------------
 NATIVE := $(BUILD)/native
 NATIVE_CXXFLAGS := -std=c++17 -g -O1 -Wall -Wextra $(CHARSET) -fsanitize=address,undefined \
-  -fno-sanitize-recover=all -fno-omit-frame-pointer -I. -I$(GEN) -DASSET_DIR='"$(GEN)"'
+  -fno-sanitize-recover=all -fno-omit-frame-pointer $(TEST_INCLUDES) -DASSET_DIR='"$(GEN)"'
 NATIVE_TEST_SRCS := $(sort $(wildcard tests/native/*_test.cpp))
 NATIVE_OBJS := $(patsubst %.cpp,$(NATIVE)/obj/%.o,$(PLAIN_SRCS) $(NATIVE_TEST_SRCS))
 
@@ -23,7 +25,7 @@ FUZZ_SRCS := $(sort $(wildcard tests/fuzz/*_fuzz.cpp))
 FUZZERS := $(patsubst tests/fuzz/%.cpp,$(NATIVE)/%,$(FUZZ_SRCS))
 $(NATIVE)/%_fuzz: tests/fuzz/%_fuzz.cpp $(PLAIN_SRCS)
 	@mkdir -p $(@D)
-	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -I. $^ -o $@
+	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined $(TEST_INCLUDES) $^ -o $@
 
 native-tests: $(NATIVE)/unit_tests $(FUZZERS)
 
@@ -31,12 +33,10 @@ native-tests: $(NATIVE)/unit_tests $(FUZZERS)
 WINE_TESTS := $(BUILD)/wine-tests
 WINE_TEST_SRCS := $(sort $(wildcard tests/wine/*.cpp))
 WINE_TEST_OBJS := $(patsubst %.cpp,$(WINE_TESTS)/obj/%.o,$(WINE_TEST_SRCS))
-WIN64_SHELL_OBJS := $(patsubst %.cpp,$(BUILD)/win64/obj/%.o,$(SHELL_SRCS))
 
 $(WINE_TESTS)/obj/%.o: %.cpp $(ASSETS)
 	@mkdir -p $(@D)
-	x86_64-w64-mingw32-g++ -std=c++17 -O1 -Wall -Wextra $(CHARSET) -I. -I$(GEN) \
-	  -MMD -MP -c $< -o $@
+	x86_64-w64-mingw32-g++ -std=c++17 -O1 -Wall -Wextra $(CHARSET) $(TEST_INCLUDES) -MMD -MP -c $< -o $@
 
 $(WINE_TESTS)/shell_tests.exe: $(WINE_TEST_OBJS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o
 	x86_64-w64-mingw32-g++ -static -o $@ $^ -luser32 -lgdi32 -lcomdlg32 -lshell32
@@ -57,15 +57,3 @@ test: images native-tests wine-tests
 
 fuzz: $(FUZZERS)
 	tools/run_fuzzers.sh 300
-
-# --- benchmarks: figures, not pass/fail (tools/bench.sh) ---------------------
-BENCH := $(BUILD)/bench
-BENCH_SRCS := $(sort $(wildcard tests/bench/*.cpp))
-
-$(BENCH)/bench.exe: $(BENCH_SRCS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o
-	@mkdir -p $(@D)
-	x86_64-w64-mingw32-g++ -std=c++17 -O2 -Wall -Wextra $(CHARSET) -I. -I$(GEN) -static \
-	  -o $@ $(BENCH_SRCS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o -luser32 -lgdi32 -lcomdlg32 -lshell32 -lpsapi
-
-bench: $(BENCH)/bench.exe images $(E2E_HELPERS)
-	tools/bench.sh

@@ -19,11 +19,11 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "core/heap_block.h"
 #include "core/state.h"
 #include "core/text.h"
 #include "files/file_commands.h"
 #include "files/recording_file.h"
-#include "core/heap_block.h"
 
 namespace {
 

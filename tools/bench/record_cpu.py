@@ -16,7 +16,7 @@ import sys
 import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "e2e"))
 import harness  # noqa: E402
 from harness import move, wait_until, xdotool  # noqa: E402
 

@@ -25,15 +25,15 @@
 #include <cstring>
 #include <vector>
 
-#include "core/ids.h"
 #include "app/placement.h"
-#include "core/run_mode.h"
 #include "app/startup.h"
+#include "core/heap_block.h"
+#include "core/ids.h"
+#include "core/run_mode.h"
 #include "core/state.h"
 #include "play/playback.h"
 #include "record/capture.h"
 #include "record/capture_rules.h"
-#include "core/heap_block.h"
 
 namespace {
 

@@ -1,0 +1,222 @@
+// Capture and playback decisions against a fake keyboard and the message
+// numbers Windows gives input events.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <set>
+#include <vector>
+
+#include "core/key_sets.h"
+#include "play/playback_rules.h"
+#include "record/capture_rules.h"
+
+namespace {
+
+std::set<std::uint32_t> g_down;  // keys the fake keyboard holds
+std::vector<std::uint32_t> g_asked, g_played;
+bool FakeKeyDown(std::uint32_t vk) { return g_asked.push_back(vk), g_down.count(vk) != 0; }
+void NotePlayed(const InputEvent& move) { g_played.push_back(move.param_l); }
+
+// Records from a string of kinds: m move, k key down, c left press, C left
+// press on the own window (0x1234), u left release there, 0 end marker. Each
+// record carries its index in param_l.
+std::vector<InputEvent> Records(const char* kinds) {
+  std::vector<InputEvent> records;
+  for (std::uint32_t i = 0; kinds[i]; ++i) {
+    const char k = kinds[i];
+    std::uint32_t message = k == 'm' ? 512 : k == 'k' ? 256 : k == 'c' || k == 'C' ? 513 : k == 'u' ? 514 : 0;
+    records.push_back({message, i, 0, 0, k == 'C' || k == 'u' ? 0x1234u : 0x999u});
+  }
+  return records;
+}
+
+}  // namespace
+
+TEST(Capture, ScanTakesTheLowestChangedKeyOnePerStep) {
+  std::uint8_t snapshot[256] = {};
+  snapshot[0] = 77;  // the mouse checksum shares the array and is never scanned
+  g_down = {65, 17, 200, 255};
+  g_asked.clear();
+  EXPECT_EQ(ScanKeys(snapshot, FakeKeyDown), 17u);
+  EXPECT_EQ(g_asked.front(), 1u) << "the scan starts at key 1";
+  EXPECT_EQ(snapshot[65], 0) << "only the key taken is updated";
+  EXPECT_EQ(ScanKeys(snapshot, FakeKeyDown), 65u);
+  EXPECT_EQ(ScanKeys(snapshot, FakeKeyDown), 200u);
+  g_asked.clear();
+  EXPECT_EQ(ScanKeys(snapshot, FakeKeyDown), kNoKey) << "key 255 is never taken";
+  EXPECT_EQ(g_asked.size(), 254u) << "keys 1 to 254 asked";
+  g_down = {65, 200};
+  EXPECT_EQ(ScanKeys(snapshot, FakeKeyDown), 17u) << "a release is a change too";
+  EXPECT_EQ(snapshot[0], 77) << "checksum untouched";
+}
+
+TEST(Capture, RecordsKeysButtonsAndMovesAsWindowsNumbersThem) {
+  struct Case {
+    std::uint32_t vk;  // kNoKey: a step with no key change
+    bool down;
+    std::int32_t x, y;
+    std::vector<std::uint32_t> record;  // message, param_l, param_h; none: nothing recorded
+  } cases[] = {
+      {1, true, 300, 400, {513, 300, 400}}, {1, false, 300, 400, {514, 300, 400}}, {2, true, 300, 400, {516, 300, 400}},
+      {2, false, 300, 400, {517, 300, 400}}, {65, true, 300, 400, {256, 30 * 256 + 65, 30}},
+      {65, false, 300, 400, {257, 30 * 256 + 65, 30}}, {4, true, 300, 400, {256, 30 * 256 + 4, 30}},  // middle: a key
+      {kNoKey, false, 100, 100, {}}, {kNoKey, false, 101, 99, {}},  // the checksum x + y is the same
+      {kNoKey, false, 356, 100, {}}, {kNoKey, false, 0, 300, {}}, {kNoKey, false, 300, 0, {}},  // wrapped; edges
+      {kNoKey, false, 101, 100, {512, 101, 100}}, {kNoKey, false, -5, 300, {512, 0xFFFFFFFB, 300}},
+      {kLeftShift, true, 10, 20, {512, 10, 20}}, {kLeftShift, true, 100, 100, {}},  // left Shift is never recorded
+  };
+  for (const Case& c : cases) {
+    std::uint8_t checksum = MouseChecksum(100, 100);
+    InputEvent r = {};
+    const int made = MakeCaptureRecord(c.vk, c.down, 30, c.x, c.y, checksum, r);
+    const std::vector<std::uint32_t> got = {r.message, r.param_l, r.param_h};
+    EXPECT_EQ(made ? got : std::vector<std::uint32_t>(), c.record) << c.vk << " at " << c.x << "," << c.y;
+    EXPECT_EQ(checksum, made && r.message == 512 ? MouseChecksum(c.x, c.y) : MouseChecksum(100, 100)) << c.x;
+  }
+  EXPECT_TRUE(BufferNeedsGrowth(0, 0)) << "the first step obtains the buffer";
+  EXPECT_FALSE(BufferNeedsGrowth(899, 1000));
+  EXPECT_TRUE(BufferNeedsGrowth(900, 1000)) << "a hundred records kept free";
+}
+
+TEST(Capture, StopCutsAtTheLastPressOnTheOwnWindow) {
+  struct Case {
+    const char* kinds;
+    std::uint32_t want;
+  } cases[] = {
+      {"", 0}, {"C", 1},            // record 0 is never examined
+      {"kCu", 1}, {"kCukk", 1},     // the closing click and all after it go
+      {"kcu", 3},                   // a press on another window stays
+      {"ku", 2},                    // a release is no press
+      {"kCkCk", 3},                 // the last press wins
+      {"kk0k", 2},                  // an end marker stops the walk
+      {"kkm", 3},
+  };
+  for (const Case& c : cases) {
+    std::vector<InputEvent> r = Records(c.kinds);
+    EXPECT_EQ(TrimmedCount(r.data(), static_cast<std::uint32_t>(r.size()), 0x1234, false), c.want) << c.kinds;
+  }
+}
+
+TEST(Playback, RunsCountedAndStoppedAndMovesScaledUnsigned) {
+  struct Case {
+    bool stop;
+    std::int32_t done, count;
+    std::uint8_t continuous;
+    bool want;
+  } cases[] = {
+      {false, 0, 1, 0, true},  {false, 1, 1, 0, false}, {false, 2, 3, 0, true}, {false, 0, 0, 0, false},
+      {false, 0, -5, 0, false}, {false, 7, 3, 1, true}, {true, 0, 3, 1, false},
+      {false, INT_MAX - 1, INT_MAX, 0, true},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(StartsAnotherRun(c.stop, c.done, c.count, c.continuous), c.want) << c.done << "/" << c.count;
+  EXPECT_EQ(ScaleToAbsolute(static_cast<std::uint32_t>(-1), 1024), (4294967296u - 65535u) / 1024u)
+      << "unsigned: a negative coordinate wraps before the division";
+  EXPECT_EQ(ScaleToAbsolute(100, 0), 0u) << "no screen size, no division by zero";
+}
+
+TEST(Playback, FastSpeedPlaysEverySixthMoveAndTheLastOfASeries) {
+  struct Case {
+    const char* kinds;
+    std::uint32_t start;
+    bool held;
+    std::vector<std::uint32_t> played;
+    std::uint32_t next;
+  } cases[] = {
+      {"kmmmmmmmmmmmmmk0", 1, false, {6, 12, 13}, 14},  // indexes count from the buffer start
+      {"kmk0", 1, false, {1}, 2},
+      {"kk0", 1, false, {}, 1},
+      {"kmmmmmmm", 1, false, {6, 7}, 8},  // a series running to the end of the buffer
+      {"cmmmmmmmk0", 1, true, {}, 1},     // while the button is held every move is a step
+  };
+  for (const Case& c : cases) {
+    std::vector<InputEvent> r = Records(c.kinds);
+    g_played.clear();
+    FastBatch batch = RunFastBatch(r.data(), static_cast<std::uint32_t>(r.size()), c.start, c.held, NotePlayed);
+    EXPECT_EQ(g_played, c.played) << c.kinds;
+    EXPECT_EQ(batch.next, c.next) << c.kinds;
+    EXPECT_EQ(batch.played, !c.played.empty()) << c.kinds;
+  }
+}
+
+TEST(Playback, ExtendedAndLockKeysOfARealKeyboard) {
+  // Virtual-key numbers: Shift 16, Ctrl 17, Alt 18, Caps Lock 20, Page Up 33,
+  // Left 37, Delete 46, '/' 47, Windows keys 91 and 92, Applications 93,
+  // Num Lock 144, Scroll Lock 145.
+  const std::set<std::uint32_t> extended = {17, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 91, 92, 93};
+  const std::set<std::uint32_t> lock = {20, 144, 145};
+  for (std::uint32_t vk = 0; vk <= 255; ++vk) {
+    EXPECT_EQ(IsExtendedKey(vk), extended.count(vk) != 0) << "vk " << vk;
+    EXPECT_EQ(IsLockKey(vk), lock.count(vk) != 0) << "vk " << vk;
+  }
+}
+
+// The closing hotkey chord, and where a played click lands.
+namespace {
+
+constexpr std::uint32_t kMain = 0x1234;  // the program's own window
+constexpr std::uint32_t kDown = 256, kUp = 257, kMove = 512, kLeftDown = 513, kLeftUp = 514;
+
+InputEvent Key(std::uint32_t message, std::uint32_t vk) { return {message, vk, 0, 0, 0x99}; }
+InputEvent Mouse(std::uint32_t message, std::uint32_t window) { return {message, 10, 20, 0, window}; }
+
+// "ab" typed into another window.
+std::vector<InputEvent> Word() {
+  return {Mouse(kMove, 0x99), Key(kDown, 'A'), Key(kUp, 'A'), Key(kDown, 'B'), Key(kUp, 'B')};
+}
+
+}  // namespace
+
+TEST(Capture, StopCutsTheClosingChordAndNothingTheUserMadeBeforeIt) {
+  struct Case {
+    std::vector<InputEvent> tail;  // behind the word
+    std::uint32_t kept;            // records kept behind the word
+    const char* what;
+  } cases[] = {
+      {{Key(kDown, 17), Key(kDown, 162), Key(kDown, 16), Key(kDown, 18), Key(kDown, 164), Key(kDown, 'R')}, 0,
+       "Ctrl, Shift, Alt, R in that order, the left-hand codes too"},
+      {{Key(kDown, 'R'), Key(kDown, 16), Key(kDown, 17), Key(kDown, 18), Key(kDown, 163), Key(kDown, 165)}, 0,
+       "R first, then the right-hand modifiers"},
+      {{Key(kDown, 18), Key(kDown, 17), Key(kDown, 16)}, 0, "R not captured before the stop"},
+      {{Key(kDown, 17), Mouse(kMove, 0x99), Key(kDown, 16), Key(kDown, 18), Key(kDown, 'R')}, 0,
+       "a move made while pressing the chord goes with it"},
+      {{Key(kDown, 17), Key(kDown, 'R'), Key(kUp, 'R'), Key(kUp, 17), Key(kDown, 17), Key(kDown, 16), Key(kDown, 18)},
+       4, "a genuine Ctrl+R before the chord stays, released"},
+      {{Key(kDown, 16), Key(kDown, 'C'), Key(kUp, 'C'), Key(kDown, 17), Key(kDown, 18), Key(kDown, 'R')}, 3,
+       "Shift+C typed and still held: the key after it ends the cut"},
+      {{Key(kDown, 17), Key(kDown, 'S'), Key(kUp, 'S'), Key(kUp, 17), Mouse(kMove, 0x99), Mouse(kLeftDown, kMain),
+        Mouse(kLeftUp, kMain)},
+       5, "stopped by the red button: Ctrl+S used in the recording stays, the click goes"},
+      {{Key(kDown, 16), Mouse(kMove, kMain), Mouse(kLeftDown, kMain)}, 2,
+       "stopped by the red button with Shift held: only the click goes"},
+  };
+  for (const Case& c : cases) {
+    std::vector<InputEvent> records = Word();
+    records.insert(records.end(), c.tail.begin(), c.tail.end());
+    std::uint32_t count = static_cast<std::uint32_t>(records.size());
+    EXPECT_EQ(TrimmedCount(records.data(), count, kMain, true), Word().size() + c.kept) << c.what;
+  }
+
+  std::vector<InputEvent> only_chord = {Key(kDown, 17), Key(kDown, 16), Key(kDown, 18), Key(kDown, 'R')};
+  EXPECT_EQ(TrimmedCount(only_chord.data(), 4, kMain, true), 1u) << "record 0 is never cut";
+}
+
+TEST(Playback, AButtonMovesTheCursorToWhereItWasRecorded) {
+  struct Case {
+    InputEvent record;
+    std::int32_t x, y;
+    bool move;
+    const char* what;
+  } cases[] = {
+      {{kLeftDown, 120, 96, 0, 0}, 120, 96, false, "already there"},
+      {{kLeftDown, 120, 96, 0, 0}, 300, 40, true, "left press elsewhere"},
+      {{kLeftUp, 120, 96, 0, 0}, 120, 97, true, "left release one pixel off"},
+      {{516, 5, 5, 0, 0}, 6, 5, true, "right press"},
+      {{517, 5, 5, 0, 0}, 5, 5, false, "right release in place"},
+      {{kLeftDown, static_cast<std::uint32_t>(-8), 10, 0, 0}, -8, 10, false, "left of the primary screen"},
+      {{kMove, 120, 96, 0, 0}, 0, 0, false, "a move moves by itself"},
+      {{kDown, 'A', 0, 0, 0}, 0, 0, false, "keys have no position"},
+      {{515, 120, 96, 0, 0}, 0, 0, false, "a double-click record plays nothing"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(NeedsMoveBeforeButton(c.record, c.x, c.y), c.move) << c.what;
+}

@@ -1,0 +1,236 @@
+// The shell on the real system: the heap, the settings file through the
+// profile functions, the toolbar mask, the hotkey poll, the settings commands,
+// the dialogs' rare branches, and what playback injects.
+#include <cstring>
+
+#include "app/poll.h"
+#include "app/settings.h"
+#include "app/toolbar.h"
+#include "core/heap_block.h"
+#include "core/ids.h"
+#include "core/run_mode.h"
+#include "core/state.h"
+#include "core/text.h"
+#include "play/playback.h"
+#include "record/capture.h"
+#include "tests/wine/harness.h"
+#include "ui/dialogs.h"
+
+extern "C" void *__imp_ShellExecuteA, *__imp_GetPrivateProfileIntA, *__imp_WritePrivateProfileStringA,
+    *__imp_DeleteFileA, *__imp_GetFileAttributesA, *__imp_keybd_event;
+
+namespace {
+
+// Stand-ins for system calls: they note the call (and the key or address).
+std::string g_calls;
+UINT WINAPI NoteProfileRead(LPCSTR, LPCSTR key, INT fallback, LPCSTR) { return g_calls += key, fallback; }
+BOOL WINAPI NoteProfileWrite(LPCSTR, LPCSTR key, LPCSTR, LPCSTR) { return g_calls += key, TRUE; }
+BOOL WINAPI NoteDelete(LPCSTR path) { return g_calls += std::string("delete ") + path, TRUE; }
+DWORD WINAPI NoteAttributes(LPCSTR path) { return g_calls += std::string("look ") + path, FILE_ATTRIBUTE_NORMAL; }
+INT_PTR g_shell_result;
+HINSTANCE WINAPI NoteShellExecute(HWND, LPCSTR, LPCSTR file, LPCSTR, LPCSTR, INT) {
+  return g_calls += file, reinterpret_cast<HINSTANCE>(g_shell_result);
+}
+void WINAPI NoteKey(BYTE vk, BYTE, DWORD flags, ULONG_PTR) {  // " +72 -72 +46e": e for the extended flag
+  g_calls += (flags & KEYEVENTF_KEYUP ? " -" : " +") + std::to_string(vk) + (flags & KEYEVENTF_EXTENDEDKEY ? "e" : "");
+}
+
+std::string ReadSettingsFrom(const std::string& path) {
+  std::int32_t left = 0, top = 0;
+  CopyBounded(g_app.settings_path, sizeof g_app.settings_path, path.c_str());
+  ReadSettings(1024, 768, 137, 49, left, top);
+  return std::to_string(left) + "," + std::to_string(top) + " save " + std::to_string(g_app.save_settings) + " tips " +
+         std::to_string(g_app.tips) + " speed " + std::to_string(g_app.playback_speed);
+}
+
+}  // namespace
+
+WINE_TEST(ReallocateKeepsTheStartAndZeroesTheRest) {
+  struct Case {
+    std::uint32_t from, to, size;  // from 0: no block yet
+  } cases[] = {{0, 0, 4096}, {20000, 20000, 20000}, {20000, 40000, 40000}, {20000, 8000, 8000}, {8000, 1000, 4096}};
+  for (const Case& c : cases) {
+    auto* block = static_cast<std::uint8_t*>(c.from ? AllocateBlock(c.from, 1) : nullptr);
+    for (std::uint32_t i = 0; i < c.from; ++i) block[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    auto* fresh = static_cast<std::uint8_t*>(ReallocateBlock(block, c.to));
+    std::uint32_t wrong = 0;
+    for (std::uint32_t i = 0; i < c.size; ++i) wrong += fresh[i] != (i < c.from && i < c.to ? (i * 7 + 1) & 0xFF : 0);
+    const std::string what = std::to_string(c.from) + " to " + std::to_string(c.to);
+    EXPECT_EQ(BlockSize(fresh), c.size, what + ": size, 4096 at least");
+    EXPECT_EQ(wrong, 0u, what + ": bytes other than the old start and zeros");
+    EXPECT_TRUE(!c.from || c.from != c.to || fresh == block, what + ": the same size keeps the block");
+    FreeBlock(fresh);
+  }
+}
+
+WINE_TEST(SettingsFileThroughTheProfileFunctions) {
+  const std::string ini = ScratchFolder("settings") + "kestrova.ini";
+  WriteBytes(ini, "[Kestrova]\r\nwindow_x=-20\r\nwindow_y=40\r\ntips=257\r\nspeed=256\r\n");
+  EXPECT_EQ(ReadSettingsFrom(ini), "-20,40 save 1 tips 1 speed 0", "read: signed, unclamped, 8 bits, saving on");
+  g_app.tips = 0;
+  g_app.playback_speed = 1;
+  DestroyMainWindow(MakeMainWindow(-30, 123));
+  EXPECT_TRUE(!g_app.hand_cursor && !g_app.toolbar_strip && !g_app.toolbar_mask, "handles released at destruction");
+  EXPECT_EQ(ReadBytes(ini), "[Kestrova]\r\nwindow_x=-30\r\nwindow_y=123\r\ntips=0\r\nspeed=1\r\n", "written at exit");
+  ResetAppState();
+  EXPECT_EQ(ReadSettingsFrom(ini), "-30,123 save 1 tips 0 speed 1", "read back");
+  g_app.save_settings = 0;  // as the menu leaves it
+  DestroyMainWindow(MakeMainWindow());
+  EXPECT_TRUE(!Exists(ini), "saving off deletes the file at exit");
+  CreateDirectoryA(ini.c_str(), nullptr);
+  EXPECT_EQ(ReadSettingsFrom(ini), "444,360 save 0 tips 1 speed 0", "a folder named like the file: defaults");
+  DestroyMainWindow(MakeMainWindow());
+  EXPECT_TRUE(GetFileAttributesA(ini.c_str()) & FILE_ATTRIBUTE_DIRECTORY && Exists(ini), "nor is it deleted");
+}
+
+WINE_TEST(NoSettingsPathMeansNoProfileOrFileCall) {
+  // With an empty name the profile calls would go to win.ini in the Windows folder.
+  void** slots[] = {&__imp_GetPrivateProfileIntA, &__imp_WritePrivateProfileStringA, &__imp_DeleteFileA,
+                    &__imp_GetFileAttributesA};
+  void* stand_ins[] = {reinterpret_cast<void*>(NoteProfileRead), reinterpret_cast<void*>(NoteProfileWrite),
+                       reinterpret_cast<void*>(NoteDelete), reinterpret_cast<void*>(NoteAttributes)};
+  for (int i = 0; i < 4; ++i) stand_ins[i] = ReplaceImport(slots[i], stand_ins[i]);
+  for (std::uint8_t save : {1, 0}) {
+    ResetAppState(), g_calls.clear();
+    EXPECT_EQ(ReadSettingsFrom(""), "444,360 save 0 tips 1 speed 0", "defaults, centred");
+    g_app.save_settings = save;
+    DestroyMainWindow(MakeMainWindow());
+    EXPECT_EQ(g_calls, "", "calls with saving " + std::to_string(save));
+  }
+  for (int i = 0; i < 4; ++i) ReplaceImport(slots[i], stand_ins[i]);
+}
+
+WINE_TEST(MaskMarksTheMaskColourAndBlackensIt) {
+  HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen), mask_dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 4, 1);
+  const COLORREF grey = RGB(240, 240, 240), pixels[4] = {grey, RGB(0, 0, 255), RGB(239, 240, 240), grey};
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  for (int x = 0; x < 4; ++x) SetPixel(dc, x, 0, pixels[x]);
+  SelectObject(dc, old);
+  SelectObject(mask_dc, MakeToolbarMask(bitmap, 0));  // the mask colour from the top-left pixel
+  SelectObject(dc, bitmap);
+  for (int x = 0; x < 4; ++x) {
+    EXPECT_EQ(GetPixel(mask_dc, x, 0) == RGB(255, 255, 255), pixels[x] == grey, "mask at " + std::to_string(x));
+    EXPECT_EQ(GetPixel(dc, x, 0), pixels[x] == grey ? RGB(0, 0, 0) : pixels[x], "strip at " + std::to_string(x));
+  }
+  EXPECT_TRUE(MakeToolbarMask(nullptr, 0) == nullptr, "no bitmap, no mask");
+}
+
+WINE_TEST(HotkeysAndKeysBecomeCommands) {
+  HWND window = MakeMainWindow();
+  struct Case {
+    std::initializer_list<int> keys;  // held for the poll
+    std::uint32_t mode;
+    WPARAM key_down;  // else pressed in the window
+    WPARAM want;
+  } cases[] = {
+      {{VK_CONTROL, VK_SHIFT, VK_MENU, 'R', 'P'}, RUN_PLAYING, 0, CMD_RECORD},  // R wins over P
+      {{VK_CONTROL, VK_SHIFT, VK_MENU, 'P'}, RUN_PLAYING, 0, MAKEWPARAM(CMD_PLAY, 1)},  // a stop request
+      {{VK_CONTROL, VK_SHIFT, VK_MENU, 'P'}, RUN_RECORDING, 0, CMD_PLAY}, {{VK_CONTROL, VK_MENU, 'R'}, RUN_IDLE, 0, 0},
+      {{VK_SHIFT, VK_MENU, 'P'}, RUN_IDLE, 0, 0}, {{VK_CONTROL, VK_SHIFT, 'R'}, RUN_IDLE, 0, 0},
+      {{}, RUN_IDLE, 'O', CMD_OPEN}, {{}, RUN_IDLE, 'P', 0},
+  };
+  for (const Case& c : cases) {
+    BYTE keys[256] = {};
+    for (int key : c.keys) keys[key] = 0x80;
+    SetKeyboardState(keys);
+    g_app.run_mode = c.mode;
+    c.key_down ? static_cast<void>(SendMessageA(window, WM_KEYDOWN, c.key_down, 0)) : PollStep();
+    MSG msg[2];
+    const int posts = PeekMessageA(&msg[0], window, WM_COMMAND, WM_COMMAND, PM_REMOVE) +
+                      PeekMessageA(&msg[1], window, WM_COMMAND, WM_COMMAND, PM_REMOVE);  // one at most
+    EXPECT_EQ(posts ? msg[0].wParam + (posts - 1) * 0x100000000ull : 0, c.want, "case " + std::to_string(&c - cases));
+  }
+  g_app.run_mode = RUN_IDLE;
+  DestroyMainWindow(window);
+}
+
+WINE_TEST(SettingCommandsChangeOneValueAndTheMenuGoes) {
+  HWND window = MakeMainWindow();
+  struct Case {
+    WPARAM command;
+    std::uint8_t AppState::*field;
+    std::uint8_t before, after;
+  } cases[] = {
+      {CMD_SPEED_NORMAL, &AppState::playback_speed, 1, 0}, {CMD_SPEED_FAST, &AppState::playback_speed, 5, 1},
+      {CMD_TIPS, &AppState::tips, 2, 0},  // a settings file's tips=2 counts as on
+      {CMD_CONTINUOUS, &AppState::continuous_playback, 3, 0}, {CMD_SAVE_SETTINGS, &AppState::save_settings, 9, 0},
+  };
+  for (const Case& c : cases) {
+    g_app.*c.field = c.before;
+    AppState want;
+    std::memcpy(&want, &g_app, sizeof want);
+    want.*c.field = c.after;
+    SendMessageA(window, WM_COMMAND, c.command, 0);
+    EXPECT_TRUE(std::memcmp(&want, &g_app, sizeof want) == 0, "command " + std::to_string(c.command) + " from " +
+                                                                   std::to_string(c.before) + ": one value set");
+  }
+  const std::vector<SeenBox> seen = Answered({""}, [&] { SendMessageA(window, WM_COMMAND, CMD_OPTIONS, 0); });
+  EXPECT_TRUE(seen.size() == 1 && seen[0].menu && !IsMenu(seen[0].menu), "the menu destroyed after Escape");
+  DestroyMainWindow(window);
+}
+
+WINE_TEST(RepeatPromptTakesOrKeepsTheCountAndAboutShowsTheIcon) {
+  struct Case {
+    std::int32_t count;
+    std::uint8_t continuous;
+    std::string answer;  // empty: Cancel
+    std::string want;    // the edit box's first text, then the count and continuous playback
+  } cases[] = {{5, 1, "3", "5 3 0"}, {5, 1, "", "5 5 1"}, {-3, 1, "0", "1 1 0"},
+               {1, 0, "12345678901234567890123456789012345", "1 1312754386 0"}};  // 30 digits taken, wrapping
+  HWND window = MakeMainWindow();
+  for (const Case& c : cases) {
+    g_app.repeat_count = c.count;
+    g_app.continuous_playback = c.continuous;
+    const std::vector<SeenBox> seen = Answered({c.answer}, [&] { SendMessageA(window, WM_COMMAND, CMD_SET_REPEAT, 0); });
+    EXPECT_EQ((seen.empty() ? "(no prompt)" : seen[0].first) + " " + std::to_string(g_app.repeat_count) + " " +
+                  std::to_string(g_app.continuous_playback), c.want, "count " + std::to_string(c.count) + ", " + c.answer);
+    EXPECT_TRUE(!KillTimer(window, TIMER_REPEAT_EDIT), "the edit box's timer gone");
+  }
+  std::vector<SeenBox> seen = Answered({}, [&] { SendMessageA(window, WM_COMMAND, CMD_ABOUT, 0); });
+  EXPECT_TRUE(seen.size() == 1 && seen[0].icon && !KillTimer(window, TIMER_ABOUT_LINK), "About: the icon, timer gone");
+  DestroyMainWindow(window);
+}
+
+WINE_TEST(WebLinkPointsAndAWebSiteThatCannotBeOpenedSaysSo) {
+  HWND window = MakeMainWindow(), link = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0);
+  SetWindowLongPtrA(link, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WebLinkProc));
+  SetCursor(nullptr), SendMessageA(link, WM_MOUSEMOVE, 0, 0);
+  EXPECT_TRUE(g_app.hand_cursor && GetCursor() == g_app.hand_cursor, "the hand over the link");
+  void* real = ReplaceImport(&__imp_ShellExecuteA, reinterpret_cast<void*>(NoteShellExecute));
+  struct Case {
+    LPARAM from_link;
+    INT_PTR result;  // above 32: opened
+    std::string address;
+  } cases[] = {{1, 33, "http://www.kestrova.net"}, {1, 32, "http://www.kestrova.net"},
+               {0, 2, "http://www.kestrova.net/support.php#tools"}};
+  for (const Case& c : cases) {
+    g_calls.clear(), g_shell_result = c.result;
+    const std::vector<SeenBox> seen = Answered({}, [&] { SendMessageA(window, WM_COMMAND, CMD_WEBSITE, c.from_link); });
+    EXPECT_EQ(g_calls + (seen.empty() ? "" : " | " + seen[0].caption + ": " + seen[0].text),
+              c.address + (c.result > 32 ? "" : " | Kestrova: 无法连接到 \"www.kestrova.net\""), std::to_string(c.result));
+  }
+  ReplaceImport(&__imp_ShellExecuteA, real);
+  DestroyMainWindow(window);
+}
+
+WINE_TEST(PlaybackInjectsKeysAndTheRecordCommandCutsIt) {
+  HWND window = MakeMainWindow();
+  void* real = (g_calls.clear(), ReplaceImport(&__imp_keybd_event, reinterpret_cast<void*>(NoteKey)));
+  const InputEvent records[] = {{256, 'H', 0, 0, 0}, {257, 'H', 0, 10, 0}, {256, VK_DELETE, 0, 20, 0},
+                                {257, VK_DELETE, 0, 30, 0}, {256, 160, 0, 40, 0}, {256, VK_LEFT, 0, 50, 0},
+                                {257, VK_LEFT, 0, 60, 0}, {256, VK_CONTROL, 0, 70, 0}, {257, VK_CONTROL, 0, 60070, 0}};
+  g_app.event_buffer = static_cast<InputEvent*>(AllocateBlock(10, 20));
+  std::memcpy(g_app.event_buffer, records, sizeof records);
+  OnPlayCommand(CMD_PLAY, 0);
+  PumpUntil([] { return g_app.play_position >= 8; }, "all but the last record played");
+  ReplaceImport(&__imp_keybd_event, real);
+  EXPECT_EQ(g_calls, " +72 -72 +46e -46e +37e -37e +17e", "the keys injected: the extended flag, no left Shift");
+  OnRecordCommand(0, 0);  // during the minute's gap
+  EXPECT_TRUE(g_app.run_mode == RUN_IDLE && g_app.event_count == 8 && g_app.event_buffer[8].message == 0,
+              "idle, the recording cut at the play position");
+  KillTimer(window, TIMER_PLAYBACK);
+  PlaybackStep(window);  // the step still pending
+  EXPECT_EQ(g_app.event_count, 8u, "the pending step did nothing");
+  DestroyMainWindow(window);
+}
