@@ -4,6 +4,7 @@
 
 #include "core/heap_block.h"
 #include "core/ids.h"
+#include "core/run_mode.h"
 #include "core/state.h"
 #include "core/text.h"
 #include "files/file_commands.h"
@@ -198,5 +199,36 @@ WINE_TEST(PlayOnStartRefusesBrokenAndCutPaths) {
     EXPECT_EQ(seen.empty() ? posted ? "" : "(nothing)" : seen[0].caption, c.warning, what + ": the warning or the play");
     EXPECT_EQ(Recording(), c.warning.empty() ? records : "(none)", what + ": recording");
   }
+  DestroyMainWindow(window);
+}
+
+WINE_TEST(ASaveThatCannotBeWrittenKeepsTheFileItWouldReplace) {
+  const std::string f = ScratchFolder("replace"), target = f + "mine.rec", old = Keys("OLD RECORDING");
+  WriteBytes(target, old);
+  CreateDirectoryA((target + "~").c_str(), nullptr);  // the work file cannot be made
+  SetRecording(Keys("NEW"), "", 0);
+  HWND window = MakeMainWindow();
+  std::vector<SeenBox> seen = Answered({target}, [] { OnSaveCommand(0, 0); });
+  EXPECT_EQ(seen.empty() ? "(no box)" : seen.back().text, "保存失败!" + target,
+            "the failure, once replacing was agreed to");
+  EXPECT_TRUE(ReadBytes(target) == old, "the old file, byte for byte");
+  RemoveDirectoryA((target + "~").c_str());
+  Answered({target}, [] { OnSaveCommand(0, 0); });
+  EXPECT_TRUE(ReadBytes(target) == Keys("NEW") && !Exists(target + "~"), "replaced whole, the work file gone");
+  DestroyMainWindow(window);
+}
+
+WINE_TEST(AnInvalidFileIsNeverPlayable) {
+  const std::string path = ScratchFolder("invalid") + "bad.rec";
+  WriteBytes(path, "not a recording");
+  SetRecording(Keys("OLD"), "", 0);
+  HWND window = MakeMainWindow();
+  // Dispatched by the warning's own message loop, while the warning is up.
+  PostMessageA(window, WM_COMMAND, CMD_PLAY, 0);
+  std::vector<SeenBox> seen = Answered({}, [&] { LoadRecording(path.c_str(), 0); });
+  EXPECT_EQ(seen.size() == 2 ? seen[0].text + " | " + seen[1].text : "(not two boxes)",
+            "不是一个有效的记录 | 没有记录\n\n按下蓝色按钮,重新开始录制", "the warning, and play finding no recording");
+  EXPECT_TRUE(g_app.run_mode == RUN_IDLE && !g_app.event_buffer, "idle, without a recording");
+  EXPECT_TRUE(!KillTimer(window, TIMER_PLAYBACK), "no playback timer armed");
   DestroyMainWindow(window);
 }
