@@ -114,7 +114,8 @@ int WrongUsage(const std::string& what, const char* help) {
 bool ReadAll(const std::string& path, Bytes& bytes) {
   if (path == "-") {
     char chunk[1 << 16];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0;) bytes.insert(bytes.end(), chunk, chunk + n);
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0;)
+      bytes.insert(bytes.end(), chunk, chunk + n);
     return !std::ferror(stdin);
   }
   std::ifstream in(path, std::ios::binary | std::ios::ate);

@@ -43,6 +43,10 @@ std::string Printable(const std::string& field) {
   return "\"" + shown + "\"";
 }
 
+std::string Count(std::size_t n, const char* one, const char* more) {
+  return std::to_string(n) + (n == 1 ? one : more);
+}
+
 std::string Seconds(std::uint64_t ms) {
   std::string fraction = std::to_string(1000 + ms % 1000);
   return std::to_string(ms / 1000) + "." + fraction.substr(1) + " s";
@@ -90,13 +94,14 @@ std::string ShowFile(const Bytes& file) {
       std::int32_t repeat = TextToInt(source.repeat_field.c_str());
       bool fast = static_cast<std::uint8_t>(TextToInt(source.speed_field.c_str())) == 1;
       out += "# repeat field " + Printable(source.repeat_field) + ": " + std::to_string(repeat) +
-             " runs; speed field " + Printable(source.speed_field) + (fast ? ": fast\n" : ": normal\n");
+             (repeat == 1 ? " run" : " runs") + "; speed field " + Printable(source.speed_field) +
+             (fast ? ": fast\n" : ": normal\n");
     } else {
       out += "# its repeat and speed fields were not found\n";
     }
   }
-  out += "# " + std::to_string(s.records) + " records, " + Seconds(s.duration_ms) + ", " +
-         std::to_string(s.key_presses) + " key presses, " + std::to_string(s.clicks) + " clicks\n";
+  out += "# " + Count(s.records, " record, ", " records, ") + Seconds(s.duration_ms) + ", " +
+         Count(s.key_presses, " key press, ", " key presses, ") + Count(s.clicks, " click\n", " clicks\n");
   if (s.played < s.records)
     out += "# playback ends at the end marker, record " + std::to_string(s.played + 1) + " of " +
            std::to_string(s.records) + "; what follows it is never played\n";
