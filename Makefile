@@ -71,7 +71,7 @@ $(eval $(call image_rules,win64,x86_64-w64-mingw32,pe-x86-64))
 REC_TOOL_SRCS := $(wildcard tools/rec/*.cpp)
 REC_RULE_SRCS := files/recording_rules.cpp app/text.cpp app/text_number.cpp
 REC_DEPS := $(REC_TOOL_SRCS) $(REC_RULE_SRCS) $(wildcard tools/rec/*.h) record/input_event.h \
-  files/recording_rules.h app/text.h app/text_number.h
+  files/recording_rules.h play/playback_rules.h app/text.h app/text_number.h
 REC_CXXFLAGS := -std=c++17 -O2 -Wall -Wextra -Werror -I. -DKESTROVA_STUB_SIZE=$(STUB_SIZE)
 REC_TOOLS := $(BUILD)/tool/kestrova-rec $(BUILD)/win32/kestrova-rec.exe
 

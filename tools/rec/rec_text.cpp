@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "files/recording_rules.h"
+#include "play/playback_rules.h"
 
 namespace {
 
@@ -109,7 +110,11 @@ void PadTo(std::string& out, std::size_t from, std::size_t width) {
 
 // The gap before the record: the time a playing step waits, the unsigned
 // difference of the two times, also when the clock wrapped.
-void AppendLine(std::string& out, std::uint32_t gap, const InputEvent& e, bool first_end) {
+// What playback makes of the record, for the comment: nothing for a
+// message it does not know, and the end of the run at its end marker.
+enum Fate { kPlayed, kPassedOver, kEndsRun, kNeverReached };
+
+void AppendLine(std::string& out, std::uint32_t gap, const InputEvent& e, Fate fate) {
   char digits[16];
   char* end = std::to_chars(digits, digits + sizeof digits, gap).ptr;
   if (end - digits < 6) out.append(6 - (end - digits), ' ');
@@ -131,7 +136,6 @@ void AppendLine(std::string& out, std::uint32_t gap, const InputEvent& e, bool f
     AppendSigned(out, static_cast<std::int32_t>(e.param_h));
   } else if (e.message == 0 && e.param_l == 0 && e.param_h == 0) {
     out += "end";
-    if (first_end) note = "# playback ends here";
   } else {
     out += "message ";
     AppendNumber(out, e.message);
@@ -139,8 +143,9 @@ void AppendLine(std::string& out, std::uint32_t gap, const InputEvent& e, bool f
     AppendNumber(out, e.param_l);
     out += ' ';
     AppendNumber(out, e.param_h);
-    note = e.message ? "# not played" : first_end ? "# playback ends here" : nullptr;
   }
+  if (fate == kEndsRun) note = "# playback ends here";
+  if (fate == kPassedOver) note = "# not played";
   // The fields a person rarely edits, after the event, in a column.
   bool code = key && e.param_l != e.param_h * 256 + (e.param_l & 0xFF);
   if (key || code || e.window || note) PadTo(out, event, 22);
@@ -287,10 +292,19 @@ std::vector<InputEvent> RecordsOf(const std::uint8_t* bytes, std::size_t n) {
   return records;
 }
 
+std::size_t PlayedRecords(const std::vector<InputEvent>& records) {
+  // A run plays its first record whatever it holds, and ends at the next end
+  // marker after it.
+  auto capacity = static_cast<std::uint32_t>(records.size());
+  std::uint32_t p = 1;
+  while (p < capacity && !RunEndsAt(records.data(), capacity, p)) ++p;
+  return records.empty() ? 0 : p;
+}
+
 RecordingSummary Summarize(const std::vector<InputEvent>& records) {
   RecordingSummary s{};
   s.records = records.size();
-  s.played = RecordsToEndMarker(records.data(), static_cast<std::uint32_t>(records.size()));
+  s.played = PlayedRecords(records);
   for (std::size_t i = 0; i < s.played; ++i) {
     if (i) s.duration_ms += records[i].time - records[i - 1].time;
     s.key_presses += records[i].message == kKeyDown;
@@ -307,10 +321,11 @@ void AppendRecordLines(std::string& out, const std::vector<InputEvent>& records)
   out += "start ";
   AppendNumber(out, previous);
   out += '\n';
-  bool ended = false;
-  for (const InputEvent& e : records) {
-    AppendLine(out, e.time - previous, e, !ended && e.message == 0);
-    ended = ended || e.message == 0;
+  std::size_t played = PlayedRecords(records);
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const InputEvent& e = records[i];
+    Fate fate = i > played ? kNeverReached : i == played ? kEndsRun : WordFor(e.message) ? kPlayed : kPassedOver;
+    AppendLine(out, e.time - previous, e, fate);
     previous = e.time;
   }
 }

@@ -21,11 +21,14 @@
 // The whole records in the n bytes, as the program reads them.
 std::vector<InputEvent> RecordsOf(const std::uint8_t* bytes, std::size_t n);
 
-// What a person wants to know of a recording before reading its lines: only
-// the records before the first end marker are ever played.
+// The records a run of playback goes through: the first whatever it holds,
+// then the rest up to the next end marker.
+std::size_t PlayedRecords(const std::vector<InputEvent>& records);
+
+// What a person wants to know of a recording before reading its lines.
 struct RecordingSummary {
   std::size_t records;
-  std::size_t played;         // records before the first end marker
+  std::size_t played;         // PlayedRecords
   std::uint64_t duration_ms;  // sum of the played records' gaps
   std::size_t key_presses;
   std::size_t clicks;         // left and right presses
