@@ -112,17 +112,13 @@ int WrongUsage(const std::string& what, const char* help) {
 }
 
 bool ReadAll(const std::string& path, Bytes& bytes) {
-  if (path == "-") {
-    char chunk[1 << 16];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0;)
-      bytes.insert(bytes.end(), chunk, chunk + n);
-    return !std::ferror(stdin);
-  }
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  std::FILE* in = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
   if (!in) return false;
-  bytes.resize(static_cast<std::size_t>(in.tellg()));
-  in.seekg(0);
-  return bytes.empty() || static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), bytes.size()));
+  static char chunk[1 << 16];
+  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) bytes.insert(bytes.end(), chunk, chunk + n);
+  bool read = !std::ferror(in);  // a folder opens, but does not read
+  if (in != stdin) std::fclose(in);
+  return read;
 }
 
 // Writes everything or, failing, leaves no file behind.
