@@ -69,6 +69,29 @@ $(eval $(call image_rules,win64,x86_64-w64-mingw32,pe-x86-64))
 # tests and the benchmarks.
 WIN64_SHELL_OBJS := $(patsubst %.cpp,$(BUILD)/win64/obj/%.o,$(SHELL_SRCS))
 
+# --- kestrova-rec: the command-line tool for recordings and copies ----------
+# Plain C++17 over the program's own record layout, validity rule and marker
+# patch (the sources below), built natively and as a 32-bit console program.
+REC_TOOL_SRCS := $(wildcard tools/rec/*.cpp)
+REC_RULE_SRCS := files/recording_rules.cpp core/text.cpp core/text_number.cpp
+REC_DEPS := $(REC_TOOL_SRCS) $(REC_RULE_SRCS) $(wildcard tools/rec/*.h) core/input_event.h \
+  files/recording_rules.h core/text.h core/text_number.h
+REC_CXXFLAGS := -std=c++17 -O2 -Wall -Wextra -Werror -I. -DKESTROVA_STUB_SIZE=$(STUB_SIZE)
+REC_TOOLS := $(BUILD)/tool/kestrova-rec $(BUILD)/win32/kestrova-rec.exe
+
+$(BUILD)/tool/kestrova-rec: $(REC_DEPS)
+	@mkdir -p $(@D)
+	@echo "  CXX     $@"
+	@g++ $(REC_CXXFLAGS) $(REC_TOOL_SRCS) $(REC_RULE_SRCS) -o $@
+
+$(BUILD)/win32/kestrova-rec.exe: $(REC_DEPS)
+	@mkdir -p $(@D)
+	@echo "  CXX     $@"
+	@i686-w64-mingw32-g++ $(REC_CXXFLAGS) -static -s -mconsole $(REC_TOOL_SRCS) $(REC_RULE_SRCS) -o $@
+
+all images: $(REC_TOOLS)
+test: $(BUILD)/tool/kestrova-rec
+
 # --- tests ----------------------------------------------------------------
 include tests/tests.mk
 

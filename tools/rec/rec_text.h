@@ -1,0 +1,58 @@
+// The text form of a recording: one line per record that a person can read,
+// edit in any editor, diff and keep under version control, and that packs
+// back into exactly the bytes it was shown from.
+//
+//   start 48213921                         the first record's time
+//   0  move 512 384  window 0x000200a4     gap in ms, the event, rare fields
+//   16  key-down Ctrl  scan 29  window 0x000200a4
+//
+// Everything from '#' to the end of a line is a comment.
+#ifndef KESTROVA_REC_TEXT_H
+#define KESTROVA_REC_TEXT_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/input_event.h"
+
+// The whole records in the n bytes, as the program reads them.
+std::vector<InputEvent> RecordsOf(const std::uint8_t* bytes, std::size_t n);
+
+// The records a run of playback goes through: the first whatever it holds,
+// then the rest up to the next end marker.
+std::size_t PlayedRecords(const std::vector<InputEvent>& records);
+
+// What a person wants to know of a recording before reading its lines.
+struct RecordingSummary {
+  std::size_t records;
+  std::size_t played;         // PlayedRecords
+  std::uint64_t duration_ms;  // sum of the played records' gaps
+  std::size_t key_presses;
+  std::size_t clicks;         // left and right presses
+};
+
+RecordingSummary Summarize(const std::vector<InputEvent>& records);
+
+// Appends the start line and one line per record.
+void AppendRecordLines(std::string& out, const std::vector<InputEvent>& records);
+
+// The key's name ("A", "Ctrl", "F12", "Num5"), or its code as "0xba".
+std::string KeyName(std::uint8_t vk);
+
+struct PackError {
+  std::size_t line;  // 1-based line of the text
+  std::string what;
+};
+
+/*
+ * Turns the text form back into records. Returns true with the bytes in out,
+ * or false with the line and what is wrong there (out is then unspecified).
+ * Bytes the program would refuse to load are an error too, named at the
+ * first record's line.
+ */
+bool PackText(std::string_view text, std::vector<std::uint8_t>& out, PackError& error);
+
+#endif
