@@ -74,7 +74,7 @@ WIN64_SHELL_OBJS := $(patsubst %.cpp,$(BUILD)/win64/obj/%.o,$(SHELL_SRCS))
 # patch (the sources below), built natively and as a 32-bit console program.
 REC_TOOL_SRCS := $(wildcard tools/rec/*.cpp)
 REC_RULE_SRCS := files/recording_rules.cpp core/text.cpp core/text_number.cpp
-REC_DEPS := $(REC_TOOL_SRCS) $(REC_RULE_SRCS) $(wildcard tools/rec/*.h) core/input_event.h \
+REC_DEPS := $(REC_TOOL_SRCS) $(REC_RULE_SRCS) $(wildcard tools/rec/*.h) core/input_event.h core/image_fields.h \
   files/recording_rules.h core/text.h core/text_number.h
 REC_CXXFLAGS := -std=c++17 -O2 -Wall -Wextra -Werror -I. -DKESTROVA_STUB_SIZE=$(STUB_SIZE)
 REC_TOOLS := $(BUILD)/tool/kestrova-rec $(BUILD)/win32/kestrova-rec.exe

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "core/image_fields.h"
 #include "core/input_event.h"
 
 struct AppState {
@@ -39,16 +40,7 @@ extern AppState g_app;
 // Puts every field to its starting value.
 void ResetAppState();
 
-// The image's own initialised data that a compiled copy has patched: the
-// repeat count and speed markers, and the size of the image they belong to.
-// They stay in one object so that the reference to the size keeps the
-// markers in the image too.
-struct ImageFields {
-  char repeat_marker[6];
-  char speed_marker[6];
-  char stub_size_text[7];
-};
-
+// The image's own fields, in its initialised data.
 extern ImageFields g_image_fields;
 
 #endif

@@ -2,17 +2,17 @@
 
 #include <cstring>
 
+#include "core/image_fields.h"
 #include "core/text_number.h"
 #include "files/recording_rules.h"
 #include "tools/rec/rec_text.h"
 
 namespace {
 
-// The program keeps its two marker fields and the stub-size text together
-// (ImageFields in app/state.h): five characters and a zero each, then the
-// size as six digits, which a compile leaves as it is. The fields are found
-// from that text, since in a copy the markers have been written over.
-constexpr std::size_t kFieldBytes = 6;
+// The fields are found from the stub-size text behind them, since in a copy
+// the markers have been written over.
+constexpr std::size_t kFieldBytes = sizeof ImageFields::repeat_marker;
+static_assert(offsetof(ImageFields, stub_size_text) == 2 * kFieldBytes, "the fields, then the size text");
 
 bool FindFields(const Bytes& file, RecSource& source) {
   std::string size_text = std::to_string(kStubSize);
