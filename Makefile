@@ -101,7 +101,7 @@ BENCH_SRCS := $(sort $(wildcard tools/bench/*.cpp))
 
 $(BENCH)/bench.exe: $(BENCH_SRCS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o
 	@mkdir -p $(@D)
-	x86_64-w64-mingw32-g++ -std=c++17 -O2 -Wall -Wextra $(CHARSET) -I. -I$(GEN) -Iapp -static \
+	x86_64-w64-mingw32-g++ -std=c++17 -O2 -Wall -Wextra $(CHARSET) -I. -I$(GEN) -static \
 	  -o $@ $(BENCH_SRCS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o -luser32 -lgdi32 -lcomdlg32 -lshell32 -lpsapi
 
 bench: $(BENCH)/bench.exe images $(E2E_HELPERS)

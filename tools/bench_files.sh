@@ -10,9 +10,9 @@ set -eu
 cd "$(dirname "$0")/.."
 source tools/wine_env.sh
 make -s images
-objects=$(ls build/win64/obj/{app,record,play,files,ui}/*.o | grep -v -e '/entry\.o$' -e '/runtime\.o$')
+objects=$(ls build/win64/obj/{core,app,record,play,files,ui}/*.o | grep -v -e '/entry\.o$' -e '/runtime\.o$')
 mkdir -p build/bench
-x86_64-w64-mingw32-g++ -std=c++17 -O2 -Wall -Wextra -finput-charset=UTF-8 -fexec-charset=GBK -Iapp -Ibuild/gen \
+x86_64-w64-mingw32-g++ -std=c++17 -O2 -Wall -Wextra -finput-charset=UTF-8 -fexec-charset=GBK -I. -Ibuild/gen \
   tools/bench_files.cpp $objects build/win64/obj/res.o -static -o build/bench/bench_files.exe \
   -luser32 -lgdi32 -lcomdlg32 -lshell32
 kestrova_start_display
