@@ -238,20 +238,41 @@ def click(x, y, button=1):
     xdotool("mouseup", button)
 
 
-def x_focus_rect():
-    """The rectangle of the X window with the keyboard focus, or None."""
-    run = subprocess.run(["xdotool", "getwindowfocus", "getwindowgeometry", "--shell"], capture_output=True,
-                         text=True, timeout=30)
-    values = dict(line.split("=", 1) for line in run.stdout.split() if "=" in line)
-    if run.returncode != 0 or not {"X", "Y", "WIDTH", "HEIGHT"} <= values.keys():
-        return None
-    x, y = int(values["X"]), int(values["Y"])
-    return x, y, x + int(values["WIDTH"]), y + int(values["HEIGHT"])
+def centre(rect):
+    return (rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2
+
+
+def take_keyboard(probe, window, spot, control=None, click_first=True, alive=None, tries=3):
+    """Gets the keyboard into the window (into its control, when given) as a
+    user would: a click on the spot (where a click does nothing but take the
+    focus: a file-name box, a box's text, a caption bar), then a wait until
+    Wine's foreground window is the window (and its focus the control); when
+    that does not come, clicks again. Wine hands keys to its foreground
+    window's focus whichever of its X windows holds the X focus (a dialog
+    opened under the topmost main window gets them while the X focus stays
+    on that window), so the X focus is not waited for."""
+    def seen():
+        if alive:
+            alive()
+        focus = probe.focus()
+        return focus["foreground"], focus["focus"]
+
+    for attempt in range(tries):
+        if attempt or click_first:
+            click(*spot)
+        try:
+            return wait_until(f"the keyboard in {window}" + (f", in its control {control:#x}" if control else "")
+                              + f" (Wine's foreground and focus windows; try {attempt + 1} of {tries}, clicking "
+                              f"at {spot})", seen,
+                              lambda s: s[0] == window.hwnd and control in (None, s[1]))
+        except Failure:
+            if attempt == tries - 1:
+                raise
 
 
 def key(name):
     """Presses and releases a key (an X keysym name such as Return) in the
-    window with the keyboard focus (see Program.wait_focus)."""
+    window with the keyboard (see take_keyboard)."""
     xdotool("keydown", name)
     time.sleep(0.1)
     xdotool("keyup", name)
@@ -445,14 +466,10 @@ class Program:
             return w.text if w else None
         return wait_until(f"caption {expected!r}", caption, lambda text: text == expected, timeout)
 
-    def wait_focus(self, window, timeout=WAIT):
-        """Waits until the window is Wine's foreground window and its X
-        window has the keyboard focus, so that keys reach it."""
-        def focus():
-            self._alive()
-            return self.case.probe.focus()["foreground"], x_focus_rect()
-        wait_until(f"the keyboard focus on {window} (foreground hwnd, X focus rectangle)", focus,
-                   lambda seen: seen == (window.hwnd, window.rect), timeout)
+    def take_keyboard(self, window, spot, control=None, click_first=False):
+        """take_keyboard for one of this program's windows: by default a
+        click only when the keyboard does not come by itself."""
+        take_keyboard(self.case.probe, window, spot, control, click_first, self._alive)
 
     def wait_exit(self, timeout=WAIT):
         try:
@@ -599,16 +616,10 @@ class Target:
         self.log_path.write_bytes(b"")
 
     def focus(self):
-        """Gives the target the keyboard focus with a click on its caption
-        bar and waits until it has it; the click leaves no line."""
+        """Gives the target the keyboard with a click on its caption bar;
+        the click leaves no line."""
         left, top, right, _ = self.window.rect
-        click(left + (right - left) // 3, top + 8)
-
-        def seen():
-            self._windows()
-            return self.case.probe.focus()["foreground"], x_focus_rect()
-        wait_until(f"the keyboard focus on the target {self.window}", seen,
-                   lambda s: s == (self.window.hwnd, self.window.rect))
+        take_keyboard(self.case.probe, self.window, (left + (right - left) // 3, top + 8), alive=self._windows)
 
     def client_point(self, x, y):
         """The screen point of a client position."""

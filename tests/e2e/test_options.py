@@ -27,8 +27,7 @@ def focused_idle(t, settings=None):
     click on the left of its caption bar (no command there; the mouse then
     rests where the first tip shows)."""
     program, main = start_idle(t, settings)
-    click(main.rect[0] + 10, main.rect[1] + 3)
-    program.wait_focus(main)
+    program.take_keyboard(main, (main.rect[0] + 10, main.rect[1] + 3), click_first=True)
     return program, main
 
 

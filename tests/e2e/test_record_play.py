@@ -226,8 +226,7 @@ def set_up(t):
 def focus_main(program, main):
     """Gives the main window the keyboard focus with a click on the left of
     its caption bar (no command there)."""
-    click(main.rect[0] + 10, main.rect[1] + 3)
-    program.wait_focus(main)
+    program.take_keyboard(main, (main.rect[0] + 10, main.rect[1] + 3), click_first=True)
 
 
 def set_repeat_count(t, program, main, count):

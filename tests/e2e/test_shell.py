@@ -1,6 +1,6 @@
 """The shell of the program, seen from outside: the main window, the tips in
 its caption, the box for "no recording", closing, and the settings file."""
-from harness import Failure, check, click, expect_equal, key, move, wait_until
+from harness import Failure, centre, check, click, expect_equal, key, move, wait_until
 
 TIPS = ["打开 (O)", "保存", "录制 (ctl+shift+alt+R)", "粘贴 (ctl+shift+alt+P)", "编译", "选项 (Enter)"]
 NO_RECORDING = "没有记录\n\n按下蓝色按钮,重新开始录制"
@@ -157,8 +157,8 @@ def test_play_without_recording(t):
     program, main = start_idle(t)
     click(*button_centre(main, PLAY))
     box, children = no_recording_box(t, program, main)
-    program.wait_focus(box)
     (text,) = [c for c in children if c.text == NO_RECORDING]
+    program.take_keyboard(box, centre(text.rect))
 
     def dark_pixels_in_text():
         pixels = t.shot("no_recording", box.rect)
