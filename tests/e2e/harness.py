@@ -24,8 +24,7 @@ MAIN_CLASS, BOX_CLASS, MENU_CLASS = "KestrovaClass", "#32770", "#32768"
 IDLE = "Kestrova"
 OPEN, SAVE, RECORD, PLAY, COMPILE, OPTIONS = range(6)
 BUTTON_LEFT, BUTTON_TOP, BUTTON_SIZE, BUTTON_PITCH = 5, 5, 16, 21
-# Generous: the suite must hold on a busy two-core machine, and a wait ends
-# as soon as its condition holds.
+# Generous: the suite must hold on a busy two-core machine, and a wait ends as soon as its condition holds.
 WAIT = 15.0
 
 
@@ -92,8 +91,6 @@ def centre(rect):
     return (rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2
 
 
-# --- what probe.exe tells -------------------------------------------------------
-
 def _fields(line):
     return dict(word.partition("=")[::2] for word in line.split()[1:])
 
@@ -103,8 +100,7 @@ def _text(hex_text):
 
 
 class Window:
-    """A window as probe.exe saw it; rectangles are (left, top, right, bottom)
-    on the screen."""
+    """A window as probe.exe saw it; rectangles are (left, top, right, bottom) on the screen."""
 
     def __init__(self, line):
         f = _fields(line)
@@ -153,16 +149,10 @@ class Probe:
     def fields(self, command):
         return _fields(self.ask(command)[0])
 
-    def keys_down(self):
-        down = self.fields("keys")["down"]
-        return [] if down == "-" else [int(vk) for vk in down.split(",")]
-
     def close(self):
         self.proc.kill()
         self.proc.wait()
 
-
-# --- input from outside -----------------------------------------------------------
 
 def xdotool(*args):
     subprocess.run(["xdotool", *map(str, args)], check=True, timeout=30)
@@ -173,8 +163,8 @@ def move(x, y):
 
 
 def click(x, y):
-    """A click another Wine process notices: it sees a button (or a key,
-    below) only when it is held a while, so it stays down 0.1 s."""
+    """A click another Wine process notices: it sees a button (or a key, below) only when it is held a while, so it
+    stays down 0.1 s."""
     move(x, y)
     xdotool("mousedown", 1)
     time.sleep(0.1)
@@ -195,21 +185,17 @@ def type_keys(word, gap=0.0):
 
 
 def hotkey(letter):
-    """Ctrl+Shift+Alt+letter as a person presses it: modifiers first, then
-    the letter. All four at once could be captured R before the left-hand
-    Ctrl and Alt (lowest key first, one a step), so that a run would play
-    the record chord with records still to come."""
+    """Ctrl+Shift+Alt+letter as a person presses it: modifiers first, then the letter. All four at once could be
+    captured R before the left-hand Ctrl and Alt (lowest key first, one a step), so that a run would play the record
+    chord with records still to come."""
     xdotool("keydown", "ctrl+shift+alt")
     time.sleep(0.25)
     key(letter)
     xdotool("keyup", "alt+shift+ctrl")
 
 
-# --- the run --------------------------------------------------------------------
-
 class Session:
-    """The display, the prefix and the probe, shared by the tests of a run.
-    A private Xvfb (tools/wine_env.sh) when no DISPLAY is given."""
+    """The display (a private Xvfb unless DISPLAY is given), the prefix and the probe, shared by a run's tests."""
 
     def __init__(self, image):
         self.image, self.lock, self.xvfb, self.probe = Path(image), None, None, None
@@ -226,8 +212,7 @@ class Session:
                 return False
         wait_until(f"another end-to-end run in this checkout to end ({self.lock.name})", locked, bool, timeout=1200)
         if not os.environ.get("DISPLAY"):
-            # A Wine server left on the prefix would serve the new display
-            # through its old desktop.
+            # A Wine server left on the prefix would serve the new display through its old desktop.
             self.end_wine(20)
             os.environ["DISPLAY"], pid = shell('kestrova_start_display && echo "$DISPLAY $KESTROVA_XVFB_PID"').split()
             self.xvfb = int(pid)
@@ -240,8 +225,8 @@ class Session:
         self.metrics = {k: int(v) for k, v in self.probe.fields("metrics").items()}
 
     def end_wine(self, timeout):
-        """Lets the prefix's Wine server end (it does a few seconds after its
-        last program), or ends it with whatever still runs."""
+        """Lets the prefix's Wine server end (it does a few seconds after its last program), or ends it with whatever
+        still runs."""
         shell(f'timeout {timeout} "$WINESERVER" -w || {{ "$WINESERVER" -k; "$WINESERVER" -w; }}; true')
 
     def close(self):
@@ -255,8 +240,7 @@ class Session:
 
 
 class Program:
-    """A Windows program started for a case in its folder, with arguments
-    (each one passed as one argument). Stopped with the case."""
+    """A Windows program started in the case's folder with arguments (each passed as one); stopped with the case."""
 
     def __init__(self, case, exe, *args):
         self.case, self.exe, self.probe = case, Path(exe), case.probe
@@ -291,12 +275,12 @@ class Program:
         wait_until(f"window {hwnd:#x} to go", lambda: self.proc.poll() is None and self.window(hwnd),
                    lambda w: not w or not w.visible)
 
-    def wait_caption(self, hwnd, expected, timeout=WAIT):
+    def wait_caption(self, hwnd, expected, timeout=WAIT, where=""):
         def caption():
             self.alive()
             w = self.window(hwnd)
             return w and w.text
-        return wait_until(f"caption {expected!r}", caption, lambda text: text == expected, timeout)
+        return wait_until(f"caption {expected!r}{where}", caption, lambda text: text == expected, timeout)
 
     def children(self, window, accept=lambda c: True):
         return [c for c in self.probe.windows(f"children {window.hwnd:x}") if accept(c)]
@@ -305,10 +289,9 @@ class Program:
         return wait_until(what, lambda: self.children(window, accept), lambda cs: len(cs) == 1)[0]
 
     def take_keyboard(self, window, spot, control=None, click_first=False, tries=3):
-        """Gets the keyboard into the window (into its control, when given) as
-        a user would: a click on the spot (where a click only takes the
-        focus: a file-name box, a box's text, a caption bar), then a wait for
-        Wine's foreground and focus windows; again when they do not come."""
+        """Gets the keyboard into the window (into its control, when given) as a user would: a click on the spot
+        (where a click only takes the focus: a file-name box, a box's text, a caption bar), then a wait for Wine's
+        foreground and focus windows; again when they do not come."""
         def seen():
             self.alive()
             focus = self.probe.fields("focus")
@@ -323,8 +306,8 @@ class Program:
         retried(tries, attempt)
 
     def type_into(self, box, edit, text):
-        """Types the text over the edit box's text, and again after a click
-        into the box when it does not show up there; then Enter."""
+        """Types the text over the edit box's text, and again after a click into the box when it does not show up
+        there; then Enter."""
         def attempt(i):
             self.take_keyboard(box, centre(edit.rect), edit.hwnd, click_first=i > 0)
             key("End")
@@ -352,8 +335,6 @@ class Program:
         self.proc.wait()
         self.log.close()
 
-    # --- Kestrova's own window ---
-
     def button(self, i):
         """The screen point in the middle of button i's picture."""
         return (self.main.client[0] + BUTTON_LEFT + BUTTON_PITCH * i + BUTTON_SIZE // 2,
@@ -363,9 +344,8 @@ class Program:
         return self.wait_window(BOX_CLASS, self.main.hwnd, caption)
 
     def choose(self, letter):
-        """Picks an options-menu entry: Enter on the main window (the keyboard
-        got with a click on the left of its caption bar, where no command
-        is), then the entry's letter."""
+        """Picks an options-menu entry: Enter on the main window (the keyboard got with a click on the left of its
+        caption bar, where no command is), then the entry's letter."""
         self.take_keyboard(self.main, (self.main.rect[0] + 10, self.main.rect[1] + 3), click_first=True)
         key("Return")
         menu = self.wait_window(MENU_CLASS)
@@ -378,8 +358,7 @@ class Program:
         self.type_into(box, self.child(box, "the repeat prompt's edit box", lambda c: c.cls == "Edit"), str(count))
 
     def close(self):
-        """Clicks the close box at the right end of the small caption; the
-        exit code."""
+        """Clicks the close box at the right end of the small caption; the exit code."""
         m, (left, top, right, _) = self.case.session.metrics, self.main.rect
         click(right - m["cxdlgframe"] - m["cxsmsize"] // 2 - 1, top + m["cydlgframe"] + m["cysmcaption"] // 2)
         return self.wait_exit()
@@ -410,18 +389,17 @@ class Target(Program):
         return self.window.client[0] + x, self.window.client[1] + y
 
     def settled(self, quiet=0.6, timeout=30.0):
-        """The log once it has stayed unchanged for the quiet time, with no
-        key or button down any more."""
+        """The log once it has stayed unchanged for the quiet time, with no key or button down any more."""
         seen = {"lines": None, "since": 0.0}
 
         def fetch():
             lines = self.lines()
             if lines != seen["lines"]:
                 seen.update(lines=lines, since=time.monotonic())
-            return self.probe.keys_down(), lines
+            return self.probe.fields("keys")["down"], lines
 
         wait_until(f"no key down and the target's log unchanged for {quiet:g} s", fetch,
-                   lambda s: not s[0] and time.monotonic() - seen["since"] >= quiet, timeout)
+                   lambda s: s[0] == "-" and time.monotonic() - seen["since"] >= quiet, timeout)
         return seen["lines"]
 
     def cleared(self):
@@ -440,9 +418,8 @@ class Case:
         self.programs = []
 
     def start(self, settings=None, *args):
-        """The image as kestrova.exe in the folder, beside a settings file
-        kestrova.ini of the given text (or none), started with the mouse
-        parked away from where it opens; its main window is .main."""
+        """The image as kestrova.exe in the folder, beside a settings file kestrova.ini of the given text (or none),
+        started with the mouse parked away from where it opens; its main window is .main."""
         exe, ini = self.folder / "kestrova.exe", self.folder / "kestrova.ini"
         shutil.copyfile(self.image, exe)
         ini.unlink(missing_ok=True) if settings is None else ini.write_text(settings)
@@ -452,8 +429,7 @@ class Case:
         return program
 
     def shot(self, name, rect):
-        """Saves the screen area as build/e2e/shots/NAME-BUILD.png; its pixels
-        as rows of (r, g, b)."""
+        """Saves the screen area as build/e2e/shots/NAME-BUILD.png; its pixels as rows of (r, g, b)."""
         width, height, rows = screenshot.grab()
         left, top, right, bottom = max(0, rect[0]), max(0, rect[1]), min(width, rect[2]), min(height, rect[3])
         rows = [row[3 * left:3 * right] for row in rows[top:bottom]]
@@ -461,6 +437,11 @@ class Case:
         screenshot.write_png(str(E2E_BUILD / "shots" / f"{name}-{self.image.parent.name}.png"), right - left,
                              bottom - top, rows)
         return [[tuple(row[i:i + 3]) for i in range(0, len(row), 3)] for row in rows]
+
+    def pixels(self, name, rect, area, accept):
+        """How many pixels of the area (screen coordinates, within a shot of the rectangle) accept((r, g, b))."""
+        rows = self.shot(name, rect)[area[1] - rect[1]:area[3] - rect[1]]
+        return sum(accept(p) for row in rows for p in row[area[0] - rect[0]:area[2] - rect[0]])
 
     def cleanup(self):
         for program in self.programs:
@@ -479,11 +460,8 @@ def read_settings(path):
     return dict(parser["Kestrova"])
 
 
-# --- the target's log ---------------------------------------------------------------
-
-# Around the runs of the recorded input the target also gets the keys of the
-# hotkey chords (Shift, Ctrl, Alt, P, R: pressed while it has the focus, and
-# recorded) and a left-button up from the input release of every command.
+# Around the runs of the recorded input the target also gets the keys of the hotkey chords (Shift, Ctrl, Alt, P, R:
+# pressed while it has the focus, and recorded) and a left-button up from the input release of every command.
 CHORD_KEYS = {16, 17, 18, 80, 82}
 
 
@@ -509,9 +487,8 @@ def is_filler(line):
 
 
 def _copy_end(lines, i, run):
-    """The index after a copy of the run starting at lines[i], or None. Ups
-    of the filler may lie within it: the hand letting go of the play chord
-    or button can reach the target after the run has begun."""
+    """The index after a copy of the run starting at lines[i], or None. Ups of the filler may lie within it: the hand
+    letting go of the play chord or button can reach the target after the run has begun."""
     if lines[i:i + 1] != run[:1]:
         return None
     for want in run:
@@ -524,8 +501,7 @@ def _copy_end(lines, i, run):
 
 
 def runs_in(lines, run):
-    """(copies of the run, stray lines outside them that are no filler, index
-    after the last copy)."""
+    """(copies of the run, stray lines outside them that are no filler, index after the last copy)."""
     count, i, stray, end = 0, 0, [], 0
     while i < len(lines):
         after = _copy_end(lines, i, run)
@@ -545,8 +521,7 @@ def keys_left_down(lines):
 
 
 def check_runs(lines, run, runs, what):
-    """The log holds the run exactly `runs` times, nothing but filler around,
-    and leaves no key down."""
+    """The log holds the run exactly `runs` times, nothing but filler around, and leaves no key down."""
     count, stray, _ = runs_in(lines, run)
     check(not stray, f"{what}: lines other than the recorded input and filler: {stray}; log: {lines}")
     expect_equal(count, runs, f"{what}: copies of the recorded input {run} in the log {lines}")

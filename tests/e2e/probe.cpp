@@ -1,15 +1,9 @@
-// probe.exe: tells the end-to-end tests what Windows (here Wine) knows about
-// the windows on the screen. It only looks; it never sends input.
-//
-// It reads one command a line from stdin and answers with plain ASCII lines
-// "kind key=value ...", closed by a line "end":
-//   list           every top-level window ("window ...")
-//   children HWND  every descendant of HWND (hex, as "list" prints it)
-//   metrics        screen size, frame and caption sizes, double-click time
-//   focus          the foreground window and its thread's focus window
-//   keys           the virtual keys 1..254 down now ("keys down=16,17" or "-")
-// Texts (captions, classes, paths) are hex of their code page 936 bytes, so
-// Chinese texts survive any console; an empty text is "-".
+// probe.exe: tells the end-to-end tests what Windows (here Wine) knows; it
+// never sends input. One command a line on stdin, answered with ASCII lines
+// "kind key=value ..." and a line "end": list (every top-level window),
+// children HWND (hex), metrics, focus (the foreground window and its
+// thread's focus), keys (the virtual keys down now, "keys down=16,17" or
+// "-"). Texts are hex of their code page 936 bytes ("-" when empty).
 
 #include <windows.h>
 
@@ -59,32 +53,24 @@ void PrintWindow(const char* kind, HWND window, bool child) {
               static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)),
               child ? static_cast<long>(GetDlgCtrlID(window)) : 0L, static_cast<void*>(GetWindow(window, GW_OWNER)));
   wchar_t path[MAX_PATH * 2] = {};
-  DWORD size = 0, pid = 0;
+  DWORD size = MAX_PATH * 2, pid = 0;
   GetWindowThreadProcessId(window, &pid);
   HANDLE process = child ? nullptr : OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  if (process) {
-    size = MAX_PATH * 2;
-    if (!QueryFullProcessImageNameW(process, 0, path, &size)) size = 0;
-    CloseHandle(process);
-  }
+  if (!process || !QueryFullProcessImageNameW(process, 0, path, &size)) size = 0;
+  if (process) CloseHandle(process);
   std::printf(" exe=%s\n", Hex(path, static_cast<int>(size)).c_str());
 }
 
-BOOL CALLBACK TopLevel(HWND window, LPARAM) {
-  PrintWindow("window", window, false);
-  return TRUE;
-}
-
-BOOL CALLBACK Child(HWND window, LPARAM) {
-  PrintWindow("child", window, true);
+BOOL CALLBACK Each(HWND window, LPARAM child) {
+  PrintWindow(child ? "child" : "window", window, child != 0);
   return TRUE;
 }
 
 void Run(const char* command, const char* argument) {
   if (!std::strcmp(command, "list")) {
-    EnumWindows(TopLevel, 0);
+    EnumWindows(Each, 0);
   } else if (!std::strcmp(command, "children") && argument) {
-    EnumChildWindows(reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(argument, nullptr, 16))), Child, 0);
+    EnumChildWindows(reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(argument, nullptr, 16))), Each, 1);
   } else if (!std::strcmp(command, "metrics")) {
     std::printf("metrics cxscreen=%d cyscreen=%d cxdlgframe=%d cydlgframe=%d cysmcaption=%d cxsmsize=%d dblclk=%u\n",
                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CXDLGFRAME),

@@ -1,19 +1,12 @@
-// target.exe LOG: a window for the end-to-end tests to aim input at. It
-// appends a line for every key and left-button message it receives to the
-// file LOG (a Windows path; under Wine /a/b is Z:\a\b), opening and closing
-// it for every line so that a reader sees whole lines and the tests may
-// empty it at any time. It never sends input itself.
-//
-// The window (class "KestrovaE2ETarget") opens at 40, 40 with an outer size
-// of 360 x 240 and takes the foreground. Lines, ASCII:
-//   ready                   once, when the window is shown
-//   keydown VK [ext]        WM_KEYDOWN, VK in decimal; "ext" when the
-//                           lParam has the extended-key bit (24)
-//   keyup, syskeydown, syskeyup VK [ext]   the same for those messages
-//   lbuttondown X Y         WM_LBUTTONDOWN, X Y the client position
-//   lbuttondblclk X Y       WM_LBUTTONDBLCLK
-//   lbuttonup X Y           WM_LBUTTONUP
-// Keys with Alt get no default handling (no system menu, no Alt+F4).
+// target.exe LOG: a window (class "KestrovaE2ETarget", at 40, 40, 360 x 240)
+// for the end-to-end tests to aim input at. It appends a line for every key
+// and left-button message to the file LOG (a Windows path), opened and
+// closed for every line, and never sends input itself. Lines, ASCII:
+//   ready                          once, when the window is shown
+//   keydown VK [ext]               WM_KEYDOWN (also keyup, syskeydown,
+//                                  syskeyup); "ext": lParam bit 24 is set
+//   lbuttondown X Y                WM_LBUTTONDOWN at client X Y (also
+//                                  lbuttonup, lbuttondblclk)
 
 #include <windows.h>
 

@@ -1,8 +1,7 @@
-"""Recording files and self-playing copies seen from outside: a recording
-written here is opened and saved through the real file dialogs and played
-from the play button, played at once when its path is given on the command
-line, and compiled into a copy that plays it hidden and ends (or plays
-another recording it is given, or warns when a byte was appended)."""
+"""Recording files and self-playing copies seen from outside: a recording written here is opened and saved through the
+real file dialogs and played from the play button, played at once when its path is given on the command line, and
+compiled into a copy that plays it hidden and ends (or plays another recording it is given, or warns when a byte was
+appended)."""
 import struct
 
 from harness import (BOX_CLASS, COMPILE, OPEN, PLAY, SAVE, Program, Target, check, check_runs, click, click_lines,
@@ -11,19 +10,15 @@ from harness import (BOX_CLASS, COMPILE, OPEN, PLAY, SAVE, Program, Target, chec
 STUB_SIZE = 32768
 RECORD = struct.Struct("<5I")
 CLICK_AT = (120, 100)  # in the target's client area
-# Keys played with the extended-key flag (Delete, Left, Ctrl: the right one)
-# and without it (the letters).
+# Keys played with the extended-key flag (Delete, Left, Ctrl: the right one) and without it (the letters).
 EXTENDED = [(46, True), (37, True), (17, True)]
 
 
 def macro(t, target, word):
-    """A recording made by hand, and the target's lines when it is played: a
-    click into the target (which gives it the keyboard), the word and the
-    extended keys, and a click at the same point again, more than a double-
-    click time later. The first click comes three fifths of a double-click
-    time into the run: only the pause of half a double-click time after a
-    run that played a click keeps a run's first click from making a double
-    click with the last click of the run before."""
+    """A recording made by hand, and the target's lines when it is played: a click into the target (which gives it the
+    keyboard), the word and the extended keys, and a click at the same point more than a double-click time later.
+    The first click comes three fifths of a double-click time into a run: only the pause of half a double-click time
+    after a run that played a click keeps it from making a double click with the last click of the run before."""
     (x, y), double = target.point(*CLICK_AT), t.session.metrics["dblclk"]
     keys = [(ord(letter.upper()), False) for letter in word] + EXTENDED
     records, tick = [], 10000
@@ -45,9 +40,8 @@ def macro(t, target, word):
 
 
 def through_dialog(t, program, button, proposed, file_type, name):
-    """Clicks the button and types the path of the name in the case's folder
-    into its file dialog (which starts where it was last used, maybe in
-    another test's folder), after checking the name and type it proposes."""
+    """Clicks the button and types the path of the name in the case's folder into its file dialog (which starts where
+    it was last used, maybe in another test's folder), after checking the name and type it proposes."""
     click(*program.button(button))
     dialog = program.wait_window(BOX_CLASS, program.main.hwnd)
     edit = program.child(dialog, "the dialog's file-name box", lambda c: c.cls == "Edit" and c.visible)
@@ -57,8 +51,8 @@ def through_dialog(t, program, button, proposed, file_type, name):
 
 
 def wait_runs(target, run, runs, what, copy=None):
-    """Waits for `runs` copies of the run in the target's log, while the
-    self-playing copy (when given) shows no window; checks the log."""
+    """Waits for `runs` copies of the run in the target's log, while the self-playing copy (when given) shows no
+    window; checks the log."""
     def progress():
         shown = copy and [w for w in copy.windows() if w.visible]
         check(not shown, f"{what}: the self-playing copy shows windows: {shown}")

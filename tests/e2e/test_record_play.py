@@ -1,9 +1,6 @@
-"""Recording and playing back seen from outside: the hotkeys or the buttons
-start and stop a recording of input into the tests' target window, and the
-playback sends the same keys and clicks to it again, at normal and fast
-speed, three times, twice, or continuously until stopped. Besides the
-recorded input the target gets only the filler that harness.is_filler
-allows: the chords' keys and the input release's left-button ups."""
+"""Recording and playing back seen from outside: the hotkeys or the buttons start and stop a recording of input into
+the target window, and a playback sends the same input to it again, at normal and fast speed, three times, or
+continuously until stopped. Around the runs the target gets only filler (harness.is_filler)."""
 import re
 
 from harness import (IDLE, PLAY, RECORD, Target, check, check_runs, click, click_lines, expect_equal, hotkey,
@@ -11,17 +8,16 @@ from harness import (IDLE, PLAY, RECORD, Target, check, check_runs, click, click
 
 RECORDING = re.compile(r"录制 (\d\d):(\d\d)$")
 PLAYING = re.compile(r"播放 \d\d:\d\d \((\d+)/(\d+)(\*?)\)$")
-# Idle: neither clock (the tip of a button under the mouse may show).
-def idle(caption):
-    return not RECORDING.match(caption) and not PLAYING.match(caption)
-
-
-R_KEY = re.compile(r"(sys)?key(down|up) 82\b")
 CLICK_AT = (100, 120)  # in the target's client area
 
 
+def idle(caption):
+    """Neither clock (a button's tip may show)."""
+    return not RECORDING.match(caption) and not PLAYING.match(caption)
+
+
 class Caption:
-    """Polls the main window's caption and keeps every distinct one seen."""
+    """Polls the main window's caption, keeping every distinct one seen."""
 
     def __init__(self, program):
         self.program, self.seen = program, []
@@ -29,8 +25,7 @@ class Caption:
     def __call__(self):
         window = self.program.window(self.program.main.hwnd)
         check(window, "the main window is gone")
-        if self.seen[-1:] != [window.text]:
-            self.seen.append(window.text)
+        self.seen += [window.text] if self.seen[-1:] != [window.text] else []
         return window.text
 
     def wait(self, what, accept, timeout=30.0):
@@ -50,40 +45,38 @@ def set_up(t, option=None, repeat=None):
 
 
 def red_in_record_button(t, program, name):
-    """Red pixels in the record button's picture (build/e2e/shots/NAME.png)."""
-    main = program.main
-    pixels, (x0, y0) = t.shot(name, main.rect), (main.client[0] - main.rect[0] + 47, main.client[1] - main.rect[1] + 5)
-    return sum(r >= 120 and g < 90 and b < 90 for row in pixels[y0:y0 + 16] for r, g, b in row[x0:x0 + 16])
+    """Red pixels in the record button's picture (build/e2e/shots/NAME-*.png)."""
+    x, y = program.main.client[0] + 47, program.main.client[1] + 5
+    return t.pixels(name, program.main.rect, (x, y, x + 16, y + 16), lambda p: p[0] >= 120 and p[1] < 90 and p[2] < 90)
 
 
-def record(target, caption, word, gap=0.0, click_at=CLICK_AT, stop=lambda: hotkey("r"), while_recording=None):
-    """Records the word typed into the target (and a click at a client point
-    unless click_at is None) between the record chord and stop(). Returns
-    the target's lines for that input, which a playback must repeat."""
+def record(target, caption, word, gap=0.0, click_at="after", stop=lambda: hotkey("r"), while_recording=lambda: None):
+    """Records the word typed into the target, with a click at CLICK_AT "before" or "after" it (or None), between the
+    record chord and stop(); returns the target's lines for that input."""
     target.focus()
     target.cleared()
     hotkey("r")
     caption.wait("the recording clock in the caption", RECORDING.match)
-    if while_recording:
-        while_recording()
+    while_recording()
     target.cleared()
-    type_keys(word, gap)
-    expected = key_lines(word)
-    if click_at:
-        click(*target.point(*click_at))
-        expected += click_lines(*click_at)
+    for part in ("before", "word", "after"):
+        if part == click_at:
+            click(*target.point(*CLICK_AT))
+        elif part == "word":
+            type_keys(word, gap)
+    clicked = click_lines(*CLICK_AT)
+    expected = (clicked if click_at == "before" else []) + key_lines(word) + (clicked if click_at == "after" else [])
+    expect_equal(target.settled()[:len(expected)], expected, "what the target got while recording (xdotool's input)")
     check(RECORDING.match(caption()), f"caption while recording: {caption.seen[-1]!r}, expected 录制 mm:ss")
     stop()
     caption.wait("the caption back to idle after the recording", idle)
-    expect_equal(target.settled()[:len(expected)], expected, "what the target got while recording (xdotool's input)")
-    target.clear()
+    target.cleared()
     return expected
 
 
-def play(target, caption, run, runs, what, start=lambda: hotkey("p"), timeout=60.0):
-    """Starts a playback and waits until it is over: the caption idle after a
-    playing one (or, should those pass unseen, after `runs` copies of the
-    run in the log). Checks and returns the settled log."""
+def play(target, caption, run, runs, what, start=lambda: hotkey("p"), timeout=90.0):
+    """Starts a playback, waits until it is over (the caption idle after a playing one, or after `runs` copies of the
+    run); checks the log."""
     mark = len(caption.seen)
     start()
     wait_until(f"{what}: a playing caption or {runs} copies of {run} in the target, then the caption idle",
@@ -91,22 +84,20 @@ def play(target, caption, run, runs, what, start=lambda: hotkey("p"), timeout=60
                lambda p: idle(p[0]) and (p[1] >= runs or any(map(PLAYING.match, p[2]))), timeout)
     lines = target.settled()
     check_runs(lines, run, runs, what)
-    # Nothing of the record chord is played before the recorded input.
-    first = next((i for i, line in enumerate(lines) if line == run[0]), len(lines))
-    check(not any(map(R_KEY.match, lines[:first])),
+    first = lines.index(run[0])
+    check(not [line for line in lines[:first] if re.match(r"(sys)?key(down|up) 82\b", line)],
           f"{what}: R of the record chord played before the recorded input: {lines}")
-    return lines
 
 
 def test_record_and_play_back_at_both_speeds(t):
     program, target, caption = set_up(t)
     expect_equal(red_in_record_button(t, program, "record_button_idle"), 0, "red pixels in the idle record button")
     run = record(target, caption, "kestrel", while_recording=lambda: wait_until(
-        "the record button red (build/e2e/shots/recording.png)",
+        "the record button red (build/e2e/shots/recording-*.png)",
         lambda: red_in_record_button(t, program, "recording"), lambda red: red >= 100))
     check(all(re.match(r"录制 00:0\d$", c) for c in caption.seen if RECORDING.match(c)),
           f"captions while recording: {caption.seen}, expected 录制 00:0x")
-    wait_until("the record button no longer red (build/e2e/shots/record_button_stopped.png)",
+    wait_until("the record button no longer red (build/e2e/shots/record_button_stopped-*.png)",
                lambda: red_in_record_button(t, program, "record_button_stopped"), lambda red: red == 0)
     play(target, caption, run, 1, "normal speed")
     check(("1", "1", "") in caption.counters(), f"captions: {caption.seen}, expected 播放 mm:ss (1/1)")
@@ -116,39 +107,27 @@ def test_record_and_play_back_at_both_speeds(t):
     play(target, caption, run, 1, "fast speed")
 
 
-def test_repeat_count_three_plays_three_runs(t):
+def test_record_button_stops_and_play_button_plays_three_runs(t):
+    # The stop trims the last press on the program's window and what came after: here a click on its caption bar (the
+    # closing click on the record button is seldom captured before it stops). Played, that click would leave the
+    # program's window in the foreground.
     program, target, caption = set_up(t, repeat=3)
-    # Pauses between the keys make each run last about two seconds, so that
-    # the caption's run counter is seen.
-    run = record(target, caption, "hawk", gap=0.4, click_at=None)
+    main = program.main
+    # Pauses between the keys let each run last long enough for the caption's run counter to be seen.
+    run = record(target, caption, "kite", 0.4, "before",
+                 stop=lambda: [click(main.rect[0] + 10, main.rect[1] + 3), click(*program.button(RECORD))])
     caption.seen.clear()
-    play(target, caption, run, 3, "repeat count 3", timeout=90.0)
+    play(target, caption, run, 3, "started by the play button", start=lambda: click(*program.button(PLAY)))
+    expect_equal(int(program.probe.fields("focus")["foreground"], 16), target.window.hwnd,
+                 "the foreground window after the playback (the target's)")
     numbers = [int(n) for n, total, star in caption.counters() if (total, star) == ("3", "")]
     check(len(numbers) == len(caption.counters()) and numbers == sorted(numbers) and len(set(numbers)) >= 2,
           f"playing captions {caption.seen}: expected (n/3), at least two of n = 1, 2, 3, rising")
 
 
-def test_record_button_stops_and_play_button_plays(t):
-    # The stop trims the last press on the program's window and what came
-    # after: here a click on its caption bar (the closing click on the
-    # record button itself is seldom captured before it stops). Played, that
-    # click would leave the program's window in the foreground.
-    program, target, caption = set_up(t, repeat=2)
-    run = click_lines(*CLICK_AT) + key_lines("kit")
-    main = program.main
-    record(target, caption, "", click_at=None, stop=lambda: [
-        click(*target.point(*CLICK_AT)), type_keys("kit"), target.settled(),
-        click(main.rect[0] + 10, main.rect[1] + 3), click(*program.button(RECORD))])
-    caption.seen.clear()
-    play(target, caption, run, 2, "started by the play button", start=lambda: click(*program.button(PLAY)))
-    check(("2", "2", "") in caption.counters(), f"captions: {caption.seen}, expected 播放 mm:ss (2/2)")
-    expect_equal(int(program.probe.fields("focus")["foreground"], 16), target.window.hwnd,
-                 "the foreground window after the playback (the target's)")
-
-
 def test_continuous_playback_until_the_play_chord(t):
     program, target, caption = set_up(t, option="c")
-    run = record(target, caption, "hawk", gap=0.4, click_at=None)
+    run = record(target, caption, "hawk", 0.4, None)
     caption.seen.clear()
     hotkey("p")
 
@@ -180,7 +159,6 @@ def test_play_chord_while_recording_does_nothing(t):
     program, target, caption = set_up(t)
 
     def play_chord_then_wait():
-        type_keys("hawk")
         hotkey("p")
         # The recording goes on: its clock keeps counting for two seconds.
         mark, seconds = len(caption.seen), int(RECORDING.match(caption()).group(2))
@@ -188,9 +166,11 @@ def test_play_chord_while_recording_does_nothing(t):
                      lambda c: not RECORDING.match(c) or int(RECORDING.match(c).group(2)) >= seconds + 2)
         check(all(map(RECORDING.match, caption.seen[mark:])),
               f"captions after the play chord: {caption.seen}, expected only 录制 mm:ss")
-    record(target, caption, "", click_at=None, stop=lambda: [play_chord_then_wait(), type_keys("kit"), hotkey("r")])
-    # What was typed before the play chord is played first. (The chord was
-    # recorded too, and playing it asks the playback to stop.)
+        type_keys("kit")
+        hotkey("r")
+    record(target, caption, "hawk", click_at=None, stop=play_chord_then_wait)
+    # What was typed before the play chord is played first. (The chord was recorded too, and playing it asks the
+    # playback to stop.)
     run = key_lines("hawk")
     hotkey("p")
     wait_until("the recorded input played and the caption idle", lambda: (caption(), target.lines()),

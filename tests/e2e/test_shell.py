@@ -1,6 +1,6 @@
-"""The shell seen from outside: the main window and its toolbar, the tips in
-its caption, the no-recording box, closing, and the settings file."""
-from harness import (BUTTON_LEFT, BUTTON_PITCH, BUTTON_SIZE, BUTTON_TOP, IDLE, MAIN_CLASS, PLAY, Failure, centre, check,
+"""The shell seen from outside: the main window and its toolbar, the tips in its caption, the no-recording box,
+closing, and the settings file."""
+from harness import (BUTTON_LEFT, BUTTON_PITCH, BUTTON_SIZE, BUTTON_TOP, IDLE, MAIN_CLASS, PLAY, centre, check,
                      click, expect_equal, move, read_settings, settings_text, wait_until)
 
 TIPS = ["打开 (O)", "保存", "录制 (ctl+shift+alt+R)", "粘贴 (ctl+shift+alt+P)", "编译", "选项 (Enter)"]
@@ -21,8 +21,8 @@ def test_fresh_window(t):
                  "style (visible, small caption, close box) and ex-style topmost tool window")
     expect_equal((main.client[2] - main.client[0], main.client[3] - main.client[1]), (131, 26), "client size")
 
-    # Six pictures, once painted: each differs from the button face, no two
-    # are alike, and the gaps between them are bare.
+    # Six pictures, once painted: each differs from the button face, no two are alike, and the gaps between them are
+    # bare.
     ox, oy = main.client[0] - main.rect[0], main.client[1] - main.rect[1]
 
     def toolbar():
@@ -36,7 +36,7 @@ def test_fresh_window(t):
         drawn = [sum(p != face for row in pic for p in row) for pic in pictures]
         return min(drawn), len(set(pictures)), bare
 
-    wait_until("six distinct toolbar pictures (40 pixels or more each) with bare gaps (build/e2e/shots/window.png)",
+    wait_until("six distinct toolbar pictures (40 pixels or more each) with bare gaps (build/e2e/shots/window-*.png)",
                toolbar, lambda v: v[0] >= 40 and v[1:] == (6, True))
 
 
@@ -48,36 +48,30 @@ def test_button_tips(t):
     points = [("the outer top-left corner", left, top, TIPS[0]), ("just left of the window", left - 1, top, IDLE),
               ("the outer bottom-right edge", right, bottom, TIPS[5]), ("just right", right + 1, bottom, IDLE)]
     points += [(f"the middle of button {i}", *program.button(i), TIPS[i]) for i in range(6)]
-    # The tip column counts from the outer left, a frame's width left of the
-    # client: the last column of the play picture already shows the next tip.
+    # The tip column counts from the outer left, a frame's width left of the client: the last column of the play
+    # picture already shows the next tip.
     x = main.client[0] + BUTTON_LEFT + BUTTON_PITCH * PLAY + BUTTON_SIZE - 1
     points += [("the last column of the play picture", x, main.client[1] + 10, TIPS[min(5, (x - left - 2) // 21)]),
                ("(1, 1), off the window", 1, 1, IDLE)]
     for where, x, y, expected in points:
         move(x, y)
-        try:
-            program.wait_caption(main.hwnd, expected, timeout=10)
-        except Failure as failure:
-            raise Failure(f"mouse at {where} ({x}, {y}): {failure}") from None
+        program.wait_caption(main.hwnd, expected, 10, f" with the mouse at {where} ({x}, {y})")
 
 
 def test_play_without_recording_tells_so(t):
     program = t.start()
     # A click on bare face below and right of the play picture is a play.
-    for answer in ("Return", "the OK button"):
-        click(*(program.button(PLAY) if answer == "Return" else (program.main.client[0] + 85, program.main.client[1] + 23)))
+    bare = program.main.client[0] + 85, program.main.client[1] + 23
+    for answer, spot in (("Return", program.button(PLAY)), ("the OK button", bare)):
+        click(*spot)
         box = program.box(IDLE)
         children = program.children(box)
         expect_equal([c.text for c in children if c.cls == "Static" and c.text], [NO_RECORDING], "the box's text")
         expect_equal([(c.id, c.visible) for c in children if c.cls == "Button"], [(1, True)], "its buttons (id, shown)")
         if answer == "Return":
-            (text,) = [c for c in children if c.text == NO_RECORDING]
-
-            def dark():
-                pixels = t.shot("no_recording", box.rect)
-                rows = pixels[text.rect[1] - box.rect[1]:text.rect[3] - box.rect[1]]
-                return sum(sum(p) < 240 for row in rows for p in row[text.rect[0] - box.rect[0]:text.rect[2] - box.rect[0]])
-            wait_until("the text painted in the box (build/e2e/shots/no_recording.png)", dark, lambda n: n >= 100)
+            text = next(c for c in children if c.text == NO_RECORDING)
+            wait_until("the text painted in the box (build/e2e/shots/no_recording-*.png)", lambda: t.pixels(
+                "no_recording", box.rect, text.rect, lambda p: sum(p) < 240), lambda n: n >= 100)
             program.answer(box)
         else:
             click(*centre(next(c for c in children if c.id == 1).rect))
@@ -102,5 +96,5 @@ def test_settings_position_kept_or_clamped(t):
         program = t.start(settings_text(*given))
         expect_equal(program.main.rect[:2], expected, f"outer left, top from window_x, window_y = {given}")
         expect_equal(program.close(), 0, "exit code after the close box")
-        expect_equal(read_settings(t.folder / "kestrova.ini"), {"window_x": str(expected[0]),
-                     "window_y": str(expected[1]), "tips": "1", "speed": "0"}, f"settings after exit (started with {given})")
+        expect_equal(read_settings(t.folder / "kestrova.ini"), {"window_x": str(expected[0]), "window_y": str(
+            expected[1]), "tips": "1", "speed": "0"}, f"settings after exit (started with {given})")
