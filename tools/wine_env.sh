@@ -187,17 +187,24 @@ kestrova_ensure_prefix() {
 
 # Starts a private Xvfb on the first free display from :90 on and exports
 # DISPLAY; KESTROVA_XVFB_PID holds its process for kestrova_stop_display.
+# Another run may take the same number at the same moment: then our Xvfb
+# ends at once and the next free number is tried.
 kestrova_start_display() {
-  local n=90
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  KESTROVA_XVFB_PID=$!
-  local i
-  for i in $(seq 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
-    sleep 0.05
+  local n=90 try i
+  for try in $(seq 20); do
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    KESTROVA_XVFB_PID=$!
+    for i in $(seq 600); do
+      kill -0 "$KESTROVA_XVFB_PID" 2>/dev/null || break
+      [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+      sleep 0.05
+    done
+    kill "$KESTROVA_XVFB_PID" 2>/dev/null
+    n=$((n + 1))
   done
-  export DISPLAY=":$n"
+  echo "could not start Xvfb" >&2
+  return 1
 }
 
 kestrova_stop_display() {

@@ -1,15 +1,13 @@
-"""Helpers for the end-to-end tests: the program runs under Wine on an X
-display and is driven from outside as a user would, with xdotool; what is
-on the screen is read back with probe.exe (tests/e2e/probe.cpp) and xwd.
-
-A run has one Session (display, Wine prefix, probe); each test gets a Case,
-which starts the program in its own fresh folder and cleans up after it.
-Standard library only.
-"""
+"""The end-to-end harness: the program runs under Wine (tools/wine_env.sh)
+on an X display, driven from outside with xdotool as a user would; probe.exe
+tells what Windows sees, target.exe logs the input it gets. A run has one
+Session; each test gets a Case with a fresh folder. Standard library only."""
+import configparser
 import fcntl
 import os
 import queue
 import shutil
+import signal
 import subprocess
 import sys
 import threading
@@ -18,23 +16,15 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
 E2E_BUILD = ROOT / "build" / "e2e"
-WORK = E2E_BUILD / "work"
-SHOTS = E2E_BUILD / "shots"
-PROBE_EXE = E2E_BUILD / "probe.exe"
-WINE64 = "/usr/lib/wine/wine64"
-WINESERVER = "/usr/lib/wine/wineserver"
-# The project's one way to start a Windows program under Wine, 32-bit or
-# 64-bit (tools/wine_env.sh tells the routes): wine_command() below.
-WINE_RUN = ROOT / "tools" / "wine_run.sh"
-
+PROBE_EXE, TARGET_EXE = E2E_BUILD / "probe.exe", E2E_BUILD / "target.exe"
 sys.path.insert(0, str(ROOT / "tools"))
 import screenshot  # noqa: E402  (tools/screenshot.py)
 
-MAIN_CLASS = "KestrovaClass"
-MESSAGE_BOX_CLASS = "#32770"
-
-# Waits are generous: the tests must hold on a busy two-core machine, and a
-# wait ends as soon as its condition holds.
+MAIN_CLASS, BOX_CLASS, MENU_CLASS = "KestrovaClass", "#32770", "#32768"
+IDLE = "Kestrova"
+OPEN, SAVE, RECORD, PLAY, COMPILE, OPTIONS = range(6)
+BUTTON_LEFT, BUTTON_TOP, BUTTON_SIZE, BUTTON_PITCH = 5, 5, 16, 21
+# Generous: the suite must hold on a busy two-core machine, and a wait ends as soon as its condition holds.
 WAIT = 15.0
 
 
@@ -48,13 +38,21 @@ def check(condition, message):
 
 
 def expect_equal(got, expected, what):
-    if got != expected:
-        raise Failure(f"{what}: got {got!r}, expected {expected!r}")
+    check(got == expected, f"{what}: got {got!r}, expected {expected!r}")
 
 
-def wait_until(what, fetch, accept, timeout=WAIT, interval=0.05):
-    """Calls fetch() until accept(value) holds and returns that value; on
-    timeout fails, naming the last value seen."""
+def retried(tries, attempt):
+    """attempt(i) for i = 0, 1, ... until one passes; the last one's failure."""
+    for i in range(tries):
+        try:
+            return attempt(i)
+        except Failure:
+            if i == tries - 1:
+                raise
+
+
+def wait_until(what, fetch, accept, timeout=WAIT):
+    """fetch() once accept(it) holds; fails naming what and the last value."""
     deadline = time.monotonic() + timeout
     while True:
         value = fetch()
@@ -62,560 +60,469 @@ def wait_until(what, fetch, accept, timeout=WAIT, interval=0.05):
             return value
         if time.monotonic() > deadline:
             raise Failure(f"timed out after {timeout:g} s waiting for {what}; last seen: {value!r}")
-        time.sleep(interval)
+        time.sleep(0.05)
+
+
+def shell(script, timeout=600):
+    """The output of a bash script run with tools/wine_env.sh sourced."""
+    return subprocess.run(["bash", "-c", f"source tools/wine_env.sh && {script}"], cwd=str(ROOT), check=True,
+                          stdout=subprocess.PIPE, text=True, timeout=timeout).stdout
 
 
 def wine_command(program, *args):
-    """The command that starts a Windows program (32-bit or 64-bit) under
-    Wine with these arguments. Run it with Session.wine_env(): the process
-    started is the program itself (signals and the exit code are its)."""
-    # LC_ALL (code page 936) is the runner's to give to Wine alone: bash
-    # would only warn that the host lacks the locale.
-    return ["env", "-u", "LC_ALL", str(WINE_RUN), str(program), *[str(a) for a in args]]
+    # LC_ALL (code page 936) is tools/wine_run.sh's to give to Wine alone.
+    return ["env", "-u", "LC_ALL", str(ROOT / "tools" / "wine_run.sh"), str(program), *map(str, args)]
 
 
 def wine_route(image):
-    """How an image would run here: (True, "wine64" / "native" / "qemu"),
-    or (False, the reason it cannot)."""
-    run = subprocess.run([str(WINE_RUN), "--route", str(image)], capture_output=True, text=True, timeout=120)
-    answer = (run.stdout.strip().splitlines() or [run.stderr.strip() or f"exit code {run.returncode}"])[-1]
-    if run.returncode == 0:
-        return True, answer
-    return False, answer[len("none: "):] if answer.startswith("none: ") else answer
+    """tools/wine_run.sh --route: (True, wine64/native/qemu) or (False, why)."""
+    run = subprocess.run([str(ROOT / "tools" / "wine_run.sh"), "--route", str(image)], capture_output=True,
+                         text=True, timeout=120)
+    answer = (run.stdout.strip().splitlines() or [run.stderr.strip()])[-1]
+    return run.returncode == 0, answer.removeprefix("none: ")
 
 
-def decode_text(hex_text):
-    """The bytes of a probe text field (hex, or "-" for none)."""
-    return b"" if hex_text == "-" else bytes.fromhex(hex_text)
+def wine_path(path):
+    """A Unix path as Wine's programs reach it (drive Z:)."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
 
 
-def gbk(data):
-    return data.decode("gbk", errors="replace")
+def centre(rect):
+    return (rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2
 
-
-# --- what probe.exe reports ----------------------------------------------
 
 def _fields(line):
-    kind, _, rest = line.partition(" ")
-    fields = {}
-    for word in rest.split():
-        key, _, value = word.partition("=")
-        fields[key] = value
-    return kind, fields
+    return dict(word.partition("=")[::2] for word in line.split()[1:])
 
 
-def _rect(text):
-    return tuple(int(v) for v in text.split(","))
+def _text(hex_text):
+    return "" if hex_text == "-" else bytes.fromhex(hex_text).decode("gbk", errors="replace")
 
 
 class Window:
-    """A window as probe.exe saw it. Rectangles are (left, top, right,
-    bottom) in screen coordinates; text is decoded from code page 936 and
-    text_bytes holds the raw bytes."""
+    """A window as probe.exe saw it; rectangles are (left, top, right, bottom) on the screen."""
 
-    def __init__(self, fields):
-        self.hwnd = int(fields["hwnd"], 16)
-        self.parent = int(fields.get("parent", "0"), 16)
-        self.owner = int(fields.get("owner", "0"), 16)
-        self.visible = fields["visible"] == "1"
-        self.enabled = fields["enabled"] == "1"
-        self.cls = gbk(decode_text(fields["class"]))
-        self.text_bytes = decode_text(fields.get("caption", fields.get("text", "-")))
-        self.text = gbk(self.text_bytes)
-        self.rect = _rect(fields["rect"])
-        self.client = _rect(fields["client"]) if "client" in fields else None
-        self.style = int(fields["style"], 16)
-        self.exstyle = int(fields["exstyle"], 16)
-        self.id = int(fields.get("id", "0"))
-        self.pid = int(fields.get("pid", "0"))
-        self.exe = gbk(decode_text(fields.get("exe", "-")))
-
-    @property
-    def width(self):
-        return self.rect[2] - self.rect[0]
-
-    @property
-    def height(self):
-        return self.rect[3] - self.rect[1]
+    def __init__(self, line):
+        f = _fields(line)
+        self.hwnd, self.owner = int(f["hwnd"], 16), int(f["owner"], 16)
+        self.visible, self.cls, self.text = f["visible"] == "1", _text(f["class"]), _text(f["text"])
+        self.rect, self.client = (tuple(int(v) for v in f[k].split(",")) for k in ("rect", "client"))
+        self.style, self.exstyle, self.id = int(f["style"], 16), int(f["exstyle"], 16), int(f["id"])
+        self.exe = _text(f["exe"]).replace("\\", "/").lower()
 
     def __repr__(self):
-        return (f"<{self.cls} {self.hwnd:#x} {self.text!r} rect={self.rect} visible={self.visible} "
-                f"owner={self.owner:#x}>")
+        return f"<{self.cls} {self.hwnd:#x} {self.text!r} rect={self.rect} visible={self.visible}>"
 
 
 class Probe:
-    """probe.exe kept running in its "serve" mode: one command a line."""
+    """probe.exe kept running: one command a line, answers closed by "end"."""
 
-    def __init__(self, env):
-        self.env = env
-        self.proc = None
-        self.lines = None
-
-    def _start(self):
-        self.proc = subprocess.Popen(wine_command(PROBE_EXE, "serve"), stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=self.env,
-                                     cwd=str(E2E_BUILD), text=True, encoding="ascii", errors="replace")
+    def __init__(self):
+        self.proc = subprocess.Popen(wine_command(PROBE_EXE), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     stderr=subprocess.DEVNULL, cwd=str(E2E_BUILD), text=True, errors="replace")
         self.lines = queue.Queue()
-        threading.Thread(target=self._read, args=(self.proc, self.lines), daemon=True).start()
+        threading.Thread(target=self._read, daemon=True).start()
 
-    @staticmethod
-    def _read(proc, lines):
-        for line in proc.stdout:
-            lines.put(line.rstrip("\r\n"))
-        lines.put(None)
+    def _read(self):
+        for line in self.proc.stdout:
+            self.lines.put(line.rstrip())
+        self.lines.put(None)
 
     def ask(self, command, timeout=30.0):
-        """The answer lines to a command (without the closing "end")."""
-        if self.proc is None or self.proc.poll() is not None:
-            self._start()
         self.proc.stdin.write(command + "\n")
         self.proc.stdin.flush()
         answer = []
-        deadline = time.monotonic() + timeout
         while True:
             try:
-                line = self.lines.get(timeout=max(0.1, deadline - time.monotonic()))
+                line = self.lines.get(timeout=timeout)
             except queue.Empty:
-                self.close()
                 raise Failure(f"probe.exe did not answer {command!r} within {timeout:g} s") from None
-            if line is None:
-                self.proc = None
-                raise Failure(f"probe.exe ended while answering {command!r}")
+            check(line is not None, f"probe.exe ended while answering {command!r}")
             if line == "end":
-                break
+                check(not answer[:1] or not answer[0].startswith("error"), f"probe.exe: {answer}")
+                return answer
             answer.append(line)
-        if answer and answer[0].startswith("error"):
-            raise Failure(f"probe.exe: {answer[0]} ({command!r})")
-        return answer
 
-    def windows(self):
-        return [Window(_fields(line)[1]) for line in self.ask("list") if line.startswith("window ")]
+    def windows(self, command="list"):
+        return [Window(line) for line in self.ask(command)]
 
-    def children(self, hwnd):
-        return [Window(_fields(line)[1]) for line in self.ask(f"children {hwnd:x}") if line.startswith("child ")]
-
-    def metrics(self):
-        (line,) = self.ask("metrics")
-        return {key: int(value) for key, value in _fields(line)[1].items()}
-
-    def cursor(self):
-        (line,) = self.ask("cursor")
-        fields = _fields(line)[1]
-        return int(fields["x"]), int(fields["y"])
-
-    def focus(self):
-        (line,) = self.ask("focus")
-        return {key: int(value, 16) for key, value in _fields(line)[1].items()}
+    def fields(self, command):
+        return _fields(self.ask(command)[0])
 
     def close(self):
-        if self.proc is None:
-            return
-        try:
-            self.proc.stdin.close()
-            self.proc.wait(timeout=10)
-        except (OSError, subprocess.TimeoutExpired):
-            self.proc.kill()
-            self.proc.wait()
-        self.proc = None
+        self.proc.kill()
+        self.proc.wait()
 
-
-# --- user input, from outside --------------------------------------------
 
 def xdotool(*args):
-    subprocess.run(["xdotool", *[str(a) for a in args]], check=True, timeout=30)
+    subprocess.run(["xdotool", *map(str, args)], check=True, timeout=30)
 
 
 def move(x, y):
     xdotool("mousemove", x, y)
 
 
-def click(x, y, button=1):
-    """A click another Wine process notices: it sees a button only if it is
-    held for a while, so the button stays down for 0.1 s."""
+def click(x, y):
+    """A click another Wine process notices: it sees a button (or a key, below) only when it is held a while, so it
+    stays down 0.1 s."""
     move(x, y)
-    xdotool("mousedown", button)
+    xdotool("mousedown", 1)
     time.sleep(0.1)
-    xdotool("mouseup", button)
+    xdotool("mouseup", 1)
 
 
-def x_focus_rect():
-    """The rectangle of the X window with the keyboard focus, or None."""
-    run = subprocess.run(["xdotool", "getwindowfocus", "getwindowgeometry", "--shell"], capture_output=True,
-                         text=True, timeout=30)
-    values = dict(line.split("=", 1) for line in run.stdout.split() if "=" in line)
-    if run.returncode != 0 or not {"X", "Y", "WIDTH", "HEIGHT"} <= values.keys():
-        return None
-    x, y = int(values["X"]), int(values["Y"])
-    return x, y, x + int(values["WIDTH"]), y + int(values["HEIGHT"])
-
-
-def key(name):
-    """Presses and releases a key (an X keysym name such as Return) in the
-    window with the keyboard focus (see Program.wait_focus)."""
+def key(name, hold=0.1):
+    """Presses and releases a key or chord (X keysyms, e.g. shift+Home)."""
     xdotool("keydown", name)
-    time.sleep(0.1)
-    xdotool("keyup", name)
+    time.sleep(hold)
+    xdotool("keyup", "+".join(reversed(name.split("+"))))
 
 
-# --- the run: display, prefix, probe -------------------------------------
-
-def lock_checkout(timeout=1200.0):
-    """Holds build/e2e/run.lock until it is closed: runs in the same
-    checkout share the work folders and the shots, so they take turns."""
-    E2E_BUILD.mkdir(parents=True, exist_ok=True)
-    lock = open(E2E_BUILD / "run.lock", "w")
-    deadline = time.monotonic() + timeout
-    told = False
-    while True:
-        try:
-            fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
-            return lock
-        except BlockingIOError:
-            if time.monotonic() > deadline:
-                lock.close()
-                raise Failure(f"another end-to-end run held {lock.name} for over {timeout:g} s") from None
-            if not told:
-                print("waiting for another end-to-end run in this checkout to finish...", file=sys.stderr)
-                told = True
-            time.sleep(0.5)
+def type_keys(word, gap=0.0):
+    for letter in word:
+        key(letter)
+        time.sleep(gap)  # spreads the recorded input out: a pace, not a wait
 
 
-def _free_display():
-    n = 90
-    while os.path.exists(f"/tmp/.X11-unix/X{n}") or os.path.exists(f"/tmp/.X{n}-lock"):
-        n += 1
-    return n
+def hotkey(letter):
+    """Ctrl+Shift+Alt+letter as a person presses it: modifiers first, then the letter. All four at once could be
+    captured R before the left-hand Ctrl and Alt (lowest key first, one a step), so that a run would play the record
+    chord with records still to come."""
+    xdotool("keydown", "ctrl+shift+alt")
+    time.sleep(0.25)
+    key(letter)
+    xdotool("keyup", "alt+shift+ctrl")
 
 
 class Session:
-    """The display, the Wine prefix and the probe, shared by all tests of a
-    run. Starts a private Xvfb when no DISPLAY is given."""
+    """The display (a private Xvfb unless DISPLAY is given), the prefix and the probe, shared by a run's tests."""
 
     def __init__(self, image):
-        self.image = Path(image)
-        self.lock = None
-        self.xvfb = None
-        self.probe = None
-        self._metrics = None
-        self.programs = []
-
-    def wine_env(self):
-        env = dict(os.environ)
-        env["LC_ALL"] = "zh_CN.UTF-8"
-        env["WINEDEBUG"] = "-all"
-        env.setdefault("WINEDLLOVERRIDES", "mscoree=;mshtml=")
-        return env
-
-    def end_wine(self, timeout):
-        """Waits until this prefix's Wine server has ended (a few seconds
-        after its last program), and ends it with whatever it still runs
-        when that takes longer than the timeout (a program of a test that
-        hangs, say): Wine left running on a display that goes would spoil
-        the next run on the prefix."""
-        try:
-            subprocess.run([WINESERVER, "-w"], env=self.wine_env(), timeout=timeout)
-        except subprocess.TimeoutExpired:
-            subprocess.run([WINESERVER, "-k"], env=self.wine_env(), timeout=60)
-            subprocess.run([WINESERVER, "-w"], env=self.wine_env(), timeout=60)
+        self.image, self.lock, self.xvfb, self.probe = Path(image), None, None, None
 
     def open(self):
-        self.lock = lock_checkout()
-        os.environ.setdefault("WINEPREFIX", os.environ.get("KESTROVA_WINEPREFIX", str(ROOT / "build" / "wine-prefix")))
-        os.environ["KESTROVA_WINEPREFIX"] = os.environ["WINEPREFIX"]  # for tools/wine_run.sh
+        # Runs in one checkout share build/e2e, so they take turns.
+        E2E_BUILD.mkdir(parents=True, exist_ok=True)
+        self.lock = open(E2E_BUILD / "run.lock", "w")
+
+        def locked():
+            try:
+                return not fcntl.flock(self.lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+            except BlockingIOError:
+                return False
+        wait_until(f"another end-to-end run in this checkout to end ({self.lock.name})", locked, bool, timeout=1200)
         if not os.environ.get("DISPLAY"):
-            # A Wine server still running on the prefix would serve the new
-            # display through its old desktop: let it end first.
+            # A Wine server left on the prefix would serve the new display through its old desktop.
             self.end_wine(20)
-            self._start_display()
-        # Made (or made anew, with its 32-bit half) unless it is ready; quick
-        # when it is. This also finds the 32-bit route once for the run
-        # (KESTROVA_ROUTE32_FOUND, passed on to every program started).
-        found = subprocess.run(["bash", "-c", "source tools/wine_env.sh && kestrova_ensure_prefix >&2 && "
-                                "echo \"$KESTROVA_ROUTE32_FOUND\""], cwd=str(ROOT), check=True, env=dict(os.environ),
-                               stdout=subprocess.PIPE, text=True, timeout=600)
-        os.environ["KESTROVA_ROUTE32_FOUND"] = found.stdout.strip()
-        self._build_probe()
-        for folder in (WORK, SHOTS):
-            folder.mkdir(parents=True, exist_ok=True)
-        self.probe = Probe(self.wine_env())
-        self.probe.ask("cursor", timeout=120)  # the first start of Wine may be slow
+            os.environ["DISPLAY"], pid = shell('kestrova_start_display && echo "$DISPLAY $KESTROVA_XVFB_PID"').split()
+            self.xvfb = int(pid)
+        # The prefix made unless ready, and the 32-bit route found once.
+        os.environ["KESTROVA_ROUTE32_FOUND"] = shell(
+            'kestrova_ensure_prefix >&2 && { kestrova_find_route32; echo "$KESTROVA_ROUTE32_FOUND"; }').strip()
+        subprocess.run(["make", "-s", str(PROBE_EXE.relative_to(ROOT)), str(TARGET_EXE.relative_to(ROOT))],
+                       cwd=str(ROOT), check=True, timeout=600)
+        self.probe = Probe()
+        self.metrics = {k: int(v) for k, v in self.probe.fields("metrics").items()}
 
-    def _start_display(self):
-        # Another run may take the same free number at the same moment; then
-        # our Xvfb ends at once and the next number is tried.
-        n = _free_display()
-        for _ in range(20):
-            self.xvfb = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            wait_until(f"Xvfb on :{n}", lambda: self.xvfb.poll() is not None or os.path.exists(f"/tmp/.X11-unix/X{n}"),
-                       bool, timeout=30)
-            if self.xvfb.poll() is None:
-                os.environ["DISPLAY"] = f":{n}"
-                return
-            n = max(n + 1, _free_display())
-        raise Failure("could not start Xvfb")
-
-    def _build_probe(self):
-        run = subprocess.run(["make", "-s", str(PROBE_EXE.relative_to(ROOT))], cwd=str(ROOT), capture_output=True,
-                             text=True, timeout=600)
-        if run.returncode != 0:
-            raise Failure(f"could not build {PROBE_EXE}: {run.stdout}{run.stderr}")
-
-    def metrics(self):
-        if self._metrics is None:
-            self._metrics = self.probe.metrics()
-        return self._metrics
+    def end_wine(self, timeout):
+        """Lets the prefix's Wine server end (it does a few seconds after its last program), or ends it with whatever
+        still runs."""
+        shell(f'timeout {timeout} "$WINESERVER" -w || {{ "$WINESERVER" -k; "$WINESERVER" -w; }}; true')
 
     def close(self):
-        for program in self.programs:
-            program.stop()
         if self.probe:
             self.probe.close()
         if self.xvfb:
-            # Our own display: let this prefix's Wine wind down before the
-            # display goes (it ends a few seconds after its last program).
             self.end_wine(60)
-            self.xvfb.kill()
-            self.xvfb.wait()
-            self.xvfb = None
+            os.kill(self.xvfb, signal.SIGTERM)
         if self.lock:
             self.lock.close()
-            self.lock = None
 
-
-# --- one test ---------------------------------------------------------------
 
 class Program:
-    """One start of the image, in its own folder."""
+    """A Windows program started in the case's folder with arguments (each passed as one); stopped with the case."""
 
-    def __init__(self, case, exe):
-        self.case = case
-        self.exe = exe
-        self.log = open(exe.parent / "wine.log", "wb")
-        self.proc = subprocess.Popen(wine_command(exe), cwd=str(exe.parent), env=case.session.wine_env(),
-                                     stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT)
+    def __init__(self, case, exe, *args):
+        self.case, self.exe, self.probe = case, Path(exe), case.probe
+        self.log = open(case.folder / f"{self.exe.stem}.wine.log", "ab")
+        self.proc = subprocess.Popen(wine_command(exe, *args), cwd=str(case.folder), stdin=subprocess.DEVNULL,
+                                     stdout=self.log, stderr=subprocess.STDOUT)
+        case.programs.append(self)
+        self.main = None
 
-    def _ours(self, window):
-        return window.exe.replace("\\", "/").lower().endswith(str(self.exe).lower())
+    def alive(self):
+        check(self.proc.poll() is None, f"{self.exe.name} ended early, exit code {self.proc.returncode}")
 
     def windows(self):
-        """This program's top-level windows (those of other processes on
-        the same Wine server are left out)."""
-        return [w for w in self.case.probe.windows() if self._ours(w)]
-
-    def running(self):
-        return self.proc.poll() is None
-
-    def _alive(self):
-        if not self.running():
-            raise Failure(f"the program ended early, exit code {self.proc.returncode}")
-
-    def find(self, cls, owner=None):
-        """Its visible windows of the class (and owner)."""
-        self._alive()
-        return [w for w in self.windows() if w.cls == cls and w.visible and (owner is None or w.owner == owner)]
-
-    def wait_window(self, cls, owner=None, timeout=WAIT):
-        """The one visible window of the class (and owner) once it is there."""
-        found = wait_until(f"a visible {cls} window" + (f" owned by {owner:#x}" if owner else ""),
-                           lambda: self.find(cls, owner), lambda ws: len(ws) > 0, timeout)
-        check(len(found) == 1, f"expected one visible {cls} window, found {found}")
-        return found[0]
-
-    def wait_gone(self, hwnd, timeout=WAIT):
-        def seen():
-            self._alive()
-            return [w for w in self.windows() if w.hwnd == hwnd and w.visible]
-        wait_until(f"window {hwnd:#x} to go", seen, lambda ws: not ws, timeout)
-
-    def main_window(self, timeout=WAIT):
-        return self.wait_window(MAIN_CLASS, timeout=timeout)
+        """Its top-level windows (not those of other programs)."""
+        return [w for w in self.probe.windows() if w.exe.endswith(str(self.exe).lower())]
 
     def window(self, hwnd):
-        """The window as it is now (None when it is gone)."""
-        for w in self.windows():
-            if w.hwnd == hwnd:
-                return w
-        return None
+        return next((w for w in self.windows() if w.hwnd == hwnd), None)
 
-    def wait_caption(self, hwnd, expected, timeout=WAIT):
+    def find(self, cls, owner=None):
+        self.alive()
+        return [w for w in self.windows() if w.cls == cls and w.visible and owner in (None, w.owner)]
+
+    def wait_window(self, cls, owner=None, caption=None):
+        (found,) = wait_until(f"one visible {cls} window" + (f" owned by {owner:#x}" if owner else ""),
+                              lambda: self.find(cls, owner), lambda ws: len(ws) == 1)
+        if caption is not None:
+            expect_equal(found.text, caption, f"caption of {found}")
+        return found
+
+    def wait_gone(self, hwnd):
+        wait_until(f"window {hwnd:#x} to go", lambda: self.proc.poll() is None and self.window(hwnd),
+                   lambda w: not w or not w.visible)
+
+    def wait_caption(self, hwnd, expected, timeout=WAIT, where=""):
         def caption():
-            self._alive()
+            self.alive()
             w = self.window(hwnd)
-            return w.text if w else None
-        return wait_until(f"caption {expected!r}", caption, lambda text: text == expected, timeout)
+            return w and w.text
+        return wait_until(f"caption {expected!r}{where}", caption, lambda text: text == expected, timeout)
 
-    def wait_focus(self, window, timeout=WAIT):
-        """Waits until the window is Wine's foreground window and its X
-        window has the keyboard focus, so that keys reach it."""
-        def focus():
-            self._alive()
-            return self.case.probe.focus()["foreground"], x_focus_rect()
-        wait_until(f"the keyboard focus on {window} (foreground hwnd, X focus rectangle)", focus,
-                   lambda seen: seen == (window.hwnd, window.rect), timeout)
+    def children(self, window, accept=lambda c: True):
+        return [c for c in self.probe.windows(f"children {window.hwnd:x}") if accept(c)]
 
-    def wait_exit(self, timeout=WAIT):
-        try:
-            return self.proc.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            raise Failure(f"the program did not end within {timeout:g} s") from None
+    def child(self, window, what, accept):
+        return wait_until(what, lambda: self.children(window, accept), lambda cs: len(cs) == 1)[0]
+
+    def take_keyboard(self, window, spot, control=None, click_first=False, tries=3):
+        """Gets the keyboard into the window (into its control, when given) as a user would: a click on the spot
+        (where a click only takes the focus: a file-name box, a box's text, a caption bar), then a wait for Wine's
+        foreground and focus windows; again when they do not come."""
+        def seen():
+            self.alive()
+            focus = self.probe.fields("focus")
+            return int(focus["foreground"], 16), int(focus["focus"], 16)
+
+        def attempt(i):
+            if i or click_first:
+                click(*spot)
+            return wait_until(f"the keyboard in {window}" + (f" and its control {control:#x}" if control else "") +
+                              f" (Wine's foreground and focus windows; try {i + 1} of {tries}, clicking at {spot})",
+                              seen, lambda s: s[0] == window.hwnd and control in (None, s[1]))
+        retried(tries, attempt)
+
+    def type_into(self, box, edit, text):
+        """Types the text over the edit box's text, and again after a click into the box when it does not show up
+        there; then Enter."""
+        def attempt(i):
+            self.take_keyboard(box, centre(edit.rect), edit.hwnd, click_first=i > 0)
+            key("End")
+            key("shift+Home")
+            xdotool("type", "--delay", "20", text)
+            wait_until(f"{text!r} in {edit}", lambda: [c.text for c in self.children(box) if c.hwnd == edit.hwnd],
+                       lambda v: v == [text], timeout=10.0)
+        retried(3, attempt)
+        key("Return")
+        self.wait_gone(box.hwnd)
+
+    def answer(self, box, name="Return"):
+        """Answers a message box with a key, the keyboard got through its text."""
+        text = next(c for c in self.children(box) if c.cls == "Static" and c.text)
+        self.take_keyboard(box, centre(text.rect))
+        key(name)
+        self.wait_gone(box.hwnd)
+
+    def wait_exit(self):
+        return wait_until(f"{self.exe.name} to end", self.proc.poll, lambda code: code is not None)
 
     def stop(self):
-        if self.running():
+        if self.proc.poll() is None:
             self.proc.kill()
         self.proc.wait()
         self.log.close()
 
+    def button(self, i):
+        """The screen point in the middle of button i's picture."""
+        return (self.main.client[0] + BUTTON_LEFT + BUTTON_PITCH * i + BUTTON_SIZE // 2,
+                self.main.client[1] + BUTTON_TOP + BUTTON_SIZE // 2)
+
+    def box(self, caption):
+        return self.wait_window(BOX_CLASS, self.main.hwnd, caption)
+
+    def choose(self, letter):
+        """Picks an options-menu entry: Enter on the main window (the keyboard got with a click on the left of its
+        caption bar, where no command is), then the entry's letter."""
+        self.take_keyboard(self.main, (self.main.rect[0] + 10, self.main.rect[1] + 3), click_first=True)
+        key("Return")
+        menu = self.wait_window(MENU_CLASS)
+        key(letter)
+        self.wait_gone(menu.hwnd)
+
+    def set_repeat_count(self, count):
+        self.choose("r")
+        box = self.box("重复播放")
+        self.type_into(box, self.child(box, "the repeat prompt's edit box", lambda c: c.cls == "Edit"), str(count))
+
+    def close(self):
+        """Clicks the close box at the right end of the small caption; the exit code."""
+        m, (left, top, right, _) = self.case.session.metrics, self.main.rect
+        click(right - m["cxdlgframe"] - m["cxsmsize"] // 2 - 1, top + m["cydlgframe"] + m["cysmcaption"] // 2)
+        return self.wait_exit()
+
+
+class Target(Program):
+    """target.exe, logging to target.log in the case's folder."""
+
+    def __init__(self, case):
+        self.log_path = case.folder / "target.log"
+        super().__init__(case, TARGET_EXE, wine_path(self.log_path))
+        wait_until("the target's first log line", self.lines, lambda lines: lines[:1] == ["ready"])
+        self.window = self.wait_window("KestrovaE2ETarget")
+
+    def lines(self):
+        return self.log_path.read_text("ascii").splitlines() if self.log_path.exists() else []
+
+    def clear(self):
+        self.log_path.write_bytes(b"")
+
+    def focus(self):
+        """The keyboard, with a click on the caption bar (which logs nothing)."""
+        left, top, right, _ = self.window.rect
+        self.take_keyboard(self.window, (left + (right - left) // 3, top + 8), click_first=True)
+
+    def point(self, x, y):
+        """The screen point of a client position."""
+        return self.window.client[0] + x, self.window.client[1] + y
+
+    def settled(self, quiet=0.6, timeout=30.0):
+        """The log once it has stayed unchanged for the quiet time, with no key or button down any more."""
+        seen = {"lines": None, "since": 0.0}
+
+        def fetch():
+            lines = self.lines()
+            if lines != seen["lines"]:
+                seen.update(lines=lines, since=time.monotonic())
+            return self.probe.fields("keys")["down"], lines
+
+        wait_until(f"no key down and the target's log unchanged for {quiet:g} s", fetch,
+                   lambda s: s[0] == "-" and time.monotonic() - seen["since"] >= quiet, timeout)
+        return seen["lines"]
+
+    def cleared(self):
+        self.settled()
+        self.clear()
+
 
 class Case:
-    """What a test function gets: the session and its own work folder."""
+    """What a test gets: the session and a fresh folder of its own."""
 
     def __init__(self, session, name):
-        self.session = session
-        self.name = name
-        self.image = session.image
-        self.probe = session.probe
-        self.folder = WORK / name
+        self.session, self.name, self.image, self.probe = session, name, session.image, session.probe
+        self.folder = E2E_BUILD / "work" / name
+        shutil.rmtree(self.folder, ignore_errors=True)
+        self.folder.mkdir(parents=True)
         self.programs = []
 
-    def metrics(self):
-        return self.session.metrics()
-
-    def start(self, settings=None):
-        """Copies the image into a fresh folder as kestrova.exe, with a
-        settings file kestrova.ini of the given text beside it, and starts
-        it."""
-        if self.folder.exists():
-            shutil.rmtree(self.folder)
-        self.folder.mkdir(parents=True)
-        exe = self.folder / "kestrova.exe"
+    def start(self, settings=None, *args):
+        """The image as kestrova.exe in the folder, beside a settings file kestrova.ini of the given text (or none),
+        started with the mouse parked away from where it opens; its main window is .main."""
+        exe, ini = self.folder / "kestrova.exe", self.folder / "kestrova.ini"
         shutil.copyfile(self.image, exe)
-        if settings is not None:
-            (self.folder / "kestrova.ini").write_bytes(settings.encode("ascii"))
-        program = Program(self, exe)
-        self.programs.append(program)
-        self.session.programs.append(program)
+        ini.unlink(missing_ok=True) if settings is None else ini.write_text(settings)
+        move(1, 1)
+        program = Program(self, exe, *args)
+        program.main = program.wait_window(MAIN_CLASS)
         return program
 
     def shot(self, name, rect):
-        """Saves the screen area of a rectangle as build/e2e/shots/NAME.png
-        (suffixed with the build folder for builds other than win64) and
-        returns its pixels as rows of (r, g, b)."""
-        left, top, right, bottom = rect
+        """Saves the screen area as build/e2e/shots/NAME-BUILD.png; its pixels as rows of (r, g, b)."""
         width, height, rows = screenshot.grab()
-        left, top = max(0, left), max(0, top)
-        right, bottom = min(width, right), min(height, bottom)
+        left, top, right, bottom = max(0, rect[0]), max(0, rect[1]), min(width, rect[2]), min(height, rect[3])
         rows = [row[3 * left:3 * right] for row in rows[top:bottom]]
-        build = self.image.parent.name
-        path = SHOTS / (f"{name}.png" if build == "win64" else f"{name}-{build}.png")
-        screenshot.write_png(str(path), right - left, bottom - top, rows)
+        (E2E_BUILD / "shots").mkdir(exist_ok=True)
+        screenshot.write_png(str(E2E_BUILD / "shots" / f"{name}-{self.image.parent.name}.png"), right - left,
+                             bottom - top, rows)
         return [[tuple(row[i:i + 3]) for i in range(0, len(row), 3)] for row in rows]
+
+    def pixels(self, name, rect, area, accept):
+        """How many pixels of the area (screen coordinates, within a shot of the rectangle) accept((r, g, b))."""
+        rows = self.shot(name, rect)[area[1] - rect[1]:area[3] - rect[1]]
+        return sum(accept(p) for row in rows for p in row[area[0] - rect[0]:area[2] - rect[0]])
 
     def cleanup(self):
         for program in self.programs:
             program.stop()
 
 
-# --- the tests' own target window (tests/e2e/target.cpp) --------------------
-
-TARGET_EXE = E2E_BUILD / "target.exe"
-TARGET_CLASS = "KestrovaE2ETarget"
+def settings_text(x, y, tips=1, speed=0):
+    return f"[Kestrova]\r\nwindow_x={x}\r\nwindow_y={y}\r\ntips={tips}\r\nspeed={speed}\r\n"
 
 
-def wine_path(path):
-    """A Unix path as Wine's programs reach it (through drive Z:)."""
-    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+def read_settings(path):
+    """The [Kestrova] section (a key written twice fails)."""
+    check(path.exists(), f"expected a settings file {path}, there is none")
+    parser = configparser.ConfigParser(strict=True)
+    parser.read_string(path.read_text("ascii"))
+    return dict(parser["Kestrova"])
 
 
-def hold_keys(*names, hold=0.1):
-    """Presses the keys (X keysym names) in order, holds them all for the
-    given time and releases them in reverse order: a chord such as
-    hold_keys("ctrl", "shift", "alt", "r"). The hotkeys are polled every
-    50 ms and post again on every poll that finds them down, so the chord
-    is held 0.1 s only."""
-    xdotool("keydown", "+".join(names))
-    time.sleep(hold)
-    xdotool("keyup", "+".join(reversed(names)))
+# Around the runs of the recorded input the target also gets the keys of the hotkey chords (Shift, Ctrl, Alt, P, R:
+# pressed while it has the focus, and recorded) and a left-button up from the input release of every command.
+CHORD_KEYS = {16, 17, 18, 80, 82}
 
 
-def type_keys(names, hold=0.06, gap=0.0):
-    """Types keys one after the other (X keysym names, e.g. list("kestrel")),
-    each held for the given time (another Wine process sees a key only if
-    it is down for about 50 ms), with a pause after each."""
-    for name in names:
-        xdotool("keydown", name)
-        time.sleep(hold)
-        xdotool("keyup", name)
-        if gap:
-            time.sleep(gap)
+def key_lines(keys):
+    """The target's lines for keys typed (letters, or (VK, extended) pairs)."""
+    pairs = [(ord(k.upper()), False) if isinstance(k, str) else k for k in keys]
+    return [f"{kind} {vk}{' ext' * ext}" for vk, ext in pairs for kind in ("keydown", "keyup")]
 
 
-def keys_down(probe):
-    """The virtual keys (and mouse buttons) down now, as a sorted list."""
-    (line,) = probe.ask("keys")
-    down = _fields(line)[1]["down"]
-    return [] if down == "-" else sorted(int(vk) for vk in down.split(","))
+def click_lines(x, y):
+    return [f"lbuttondown {x} {y}", f"lbuttonup {x} {y}"]
 
 
-def wait_keys_up(probe, timeout=WAIT):
-    """Waits until no key and no mouse button is down."""
-    wait_until("no key or mouse button down (GetAsyncKeyState)", lambda: keys_down(probe), lambda down: not down,
-               timeout)
+def _key(line):
+    """(kind, vk) of a key line, vk None for other lines."""
+    words = line.split()
+    return words[0], int(words[1]) if words[0] in ("keydown", "keyup", "syskeydown", "syskeyup") else None
 
 
-class Target:
-    """target.exe started for a test, with its log in a folder of its own
-    (build/e2e/work/CASE.target/target.log). Stopped with the test."""
+def is_filler(line):
+    kind, vk = _key(line)
+    return kind == "lbuttonup" or vk in CHORD_KEYS
 
-    def __init__(self, case, rect=(40, 40, 360, 240)):
-        self.case = case
-        folder = WORK / f"{case.name}.target"
-        if folder.exists():
-            shutil.rmtree(folder)
-        folder.mkdir(parents=True)
-        self.log_path = folder / "target.log"
-        self.output = open(folder / "wine.log", "wb")
-        self.proc = subprocess.Popen(wine_command(TARGET_EXE, wine_path(self.log_path), *rect),
-                                     cwd=str(folder), env=case.session.wine_env(), stdin=subprocess.DEVNULL,
-                                     stdout=self.output, stderr=subprocess.STDOUT)
-        case.programs.append(self)
-        case.session.programs.append(self)
-        wait_until("the target window's first log line", self.lines, lambda lines: lines[:1] == ["ready"])
-        self.window = wait_until("the target window", self._windows, lambda ws: len(ws) == 1)[0]
 
-    def _windows(self):
-        if self.proc.poll() is not None:
-            raise Failure(f"target.exe ended early, exit code {self.proc.returncode}")
-        return [w for w in self.case.probe.windows() if w.cls == TARGET_CLASS and w.visible]
+def _copy_end(lines, i, run):
+    """The index after a copy of the run starting at lines[i], or None. Ups of the filler may lie within it: the hand
+    letting go of the play chord or button can reach the target after the run has begun."""
+    if lines[i:i + 1] != run[:1]:
+        return None
+    for want in run:
+        while i < len(lines) and lines[i] != want and is_filler(lines[i]) and "down" not in lines[i].split()[0]:
+            i += 1
+        if i >= len(lines) or lines[i] != want:
+            return None
+        i += 1
+    return i
 
-    def lines(self):
-        """The log's lines, without their times."""
-        if not self.log_path.exists():
-            return []
-        text = self.log_path.read_bytes().decode("ascii")
-        return [line.split(" t=")[0] for line in text.splitlines() if line]
 
-    def clear(self):
-        self.log_path.write_bytes(b"")
+def runs_in(lines, run):
+    """(copies of the run, stray lines outside them that are no filler, index after the last copy)."""
+    count, i, stray, end = 0, 0, [], 0
+    while i < len(lines):
+        after = _copy_end(lines, i, run)
+        if after is not None:
+            count, i, end = count + 1, after, after
+            continue
+        if not is_filler(lines[i]):
+            stray.append((i, lines[i]))
+        i += 1
+    return count, stray, end
 
-    def focus(self):
-        """Gives the target the keyboard focus with a click on its caption
-        bar and waits until it has it; the click leaves no line."""
-        left, top, right, _ = self.window.rect
-        click(left + (right - left) // 3, top + 8)
 
-        def seen():
-            self._windows()
-            return self.case.probe.focus()["foreground"], x_focus_rect()
-        wait_until(f"the keyboard focus on the target {self.window}", seen,
-                   lambda s: s == (self.window.hwnd, self.window.rect))
+def keys_left_down(lines):
+    """The keys whose last line in the log is a down."""
+    last = {vk: kind for kind, vk in map(_key, lines) if vk is not None}
+    return sorted(vk for vk, kind in last.items() if kind.endswith("down"))
 
-    def client_point(self, x, y):
-        """The screen point of a client position."""
-        return self.window.client[0] + x, self.window.client[1] + y
 
-    def stop(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-        self.proc.wait()
-        self.output.close()
+def check_runs(lines, run, runs, what):
+    """The log holds the run exactly `runs` times, nothing but filler around, and leaves no key down."""
+    count, stray, _ = runs_in(lines, run)
+    check(not stray, f"{what}: lines other than the recorded input and filler: {stray}; log: {lines}")
+    expect_equal(count, runs, f"{what}: copies of the recorded input {run} in the log {lines}")
+    expect_equal(keys_left_down(lines), [], f"{what}: keys last seen down by the target; log: {lines}")

@@ -1,16 +1,8 @@
 #!/usr/bin/env python3
-"""Runs the end-to-end tests against one image of the program.
-
-usage: run_e2e.py IMAGE [NAME...]
-
-Every function test_* of every module tests/e2e/test_*.py is a test; it
-gets a harness.Case. A test named on the command line (as printed, e.g.
-shell.fresh_window, or just fresh_window) runs alone. Prints PASS / FAIL /
-SKIP lines and ends with the line "N passed, N failed, N skipped"; exits
-non-zero when a test failed.
-"""
+"""usage: run_e2e.py IMAGE [NAME...]: runs every test_* function of tests/e2e/test_*.py (or those named, as module.name
+or name) against the image; prints PASS / FAIL / SKIP lines and "N passed, N failed, N skipped", and fails when a test
+failed. A 32-bit image that cannot run here (tools/wine_env.sh) has its tests skipped, saying why."""
 import importlib
-import struct
 import sys
 import time
 import traceback
@@ -20,138 +12,58 @@ HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 import harness  # noqa: E402
 
-MACHINE_I386 = 0x14C
-MACHINE_AMD64 = 0x8664
 
-
-def pe_machine(path):
-    """The machine field of a PE image, or None when it is not one."""
-    data = Path(path).read_bytes()[:4096]
-    if data[:2] != b"MZ" or len(data) < 0x40:
-        return None
-    (offset,) = struct.unpack_from("<I", data, 0x3C)
-    if offset + 6 > len(data) or data[offset:offset + 4] != b"PE\0\0":
-        return None
-    return struct.unpack_from("<H", data, offset + 4)[0]
-
-
-def discover():
-    """(name, function) of every test, module by module in name order and
-    in the order they are written; a module that does not load stands as
-    one test that fails with its error."""
-    tests = []
+def main(image, names):
+    tests, counts, started = [], {"PASS": 0, "FAIL": 0, "SKIP": 0}, time.monotonic()
     for path in sorted(HERE.glob("test_*.py")):
         try:
-            module = importlib.import_module(path.stem)
+            tests += [(f"{path.stem[5:]}.{n[5:]}", f) for n, f in vars(importlib.import_module(path.stem)).items()
+                      if n.startswith("test_")]
         except Exception:
-            error = traceback.format_exc().strip().replace("\n", "\n    ")
+            tests.append((path.stem[5:], traceback.format_exc()))  # fails with the error
+    chosen = [(n, f) for n, f in tests if not names or {n, n.split(".")[-1]} & set(names)]
+    chosen += [(n, "there is no such test") for n in names if not any(n in (c, c.split(".")[-1]) for c, _ in tests)]
 
-            def broken(case, error=error):
-                raise harness.Failure(f"{path.name} does not load: {error}")
-            tests.append((path.stem[5:], broken))
-            continue
-        for attr, value in vars(module).items():
-            if attr.startswith("test_") and callable(value):
-                tests.append((f"{path.stem[5:]}.{attr[5:]}", value))
-    return tests
+    def report(verdict, name, text=""):
+        counts[verdict] += 1
+        print(f"{verdict} {name}" + (f": [{image}] {text}".replace("\n", "\n    ") if text else ""), flush=True)
 
-
-def selected(tests, names):
-    """The tests named (in full, or without the module part); a name that
-    matches none stands as a failing test."""
-    if not names:
-        return tests
-    chosen = [(name, fn) for name, fn in tests if name in names or name.split(".", 1)[-1] in names]
-    for wanted in names:
-        if not any(wanted in (name, name.split(".", 1)[-1]) for name, _ in tests):
-            def unknown(case, wanted=wanted):
-                raise harness.Failure(f"there is no test named {wanted}")
-            chosen.append((wanted, unknown))
-    return chosen
-
-
-def main():
-    if len(sys.argv) < 2:
-        print(__doc__.strip(), file=sys.stderr)
-        return 2
-    image = sys.argv[1]
-    tests = selected(discover(), sys.argv[2:])
-    passed = failed = skipped = 0
-    started = time.monotonic()
-    tests_started = None  # once the run lock is held and Wine is up
-
-    def report():
-        total = time.monotonic() - started
-        testing = f"{time.monotonic() - tests_started:.1f} s running tests, " if tests_started else ""
-        print(f"e2e on {image}: {testing}{total:.1f} s in all")
-        print(f"{passed} passed, {failed} failed, {skipped} skipped")
-
-    if not Path(image).is_file():
-        for name, _ in tests:
-            print(f"FAIL {name}: [{image}] the image does not exist")
-        failed = len(tests)
-        report()
-        return 1
-
-    machine = pe_machine(image)
-    if machine not in (MACHINE_I386, MACHINE_AMD64):
-        what = "not a PE image" if machine is None else f"PE machine {machine:#x}"
-        for name, _ in tests:
-            print(f"FAIL {name}: [{image}] cannot run this image: {what}")
-        failed = len(tests)
-        report()
-        return 1
-
-    # A 32-bit image needs Wine's 32-bit loader to run here (natively, or
-    # through qemu-user: tools/wine_env.sh); where it cannot, its tests are
-    # skipped with the reason, never passed.
     runnable, route = harness.wine_route(image)
     if not runnable:
-        for name, _ in tests:
-            print(f"SKIP {name}: [{image}] {route}")
-        skipped = len(tests)
-        report()
-        return 0
-    bits = "32-bit" if machine == MACHINE_I386 else "64-bit"
-    how = {"wine64": "wine64", "native": "Wine's 32-bit loader run by the kernel",
-           "qemu": "Wine's 32-bit loader under qemu-user (tools/wine_ns.sh)"}.get(route, route)
-    print(f"e2e on {image}: {bits}, started through {how}")
-    sys.stdout.flush()
-
-    session = harness.Session(image)
-    try:
-        session.open()
-    except Exception as error:  # nothing can run without the display and Wine
+        # Only a 32-bit image with no way to run here is skipped.
+        for name, test in chosen:
+            report("FAIL" if isinstance(test, str) or route.endswith("Windows program") else "SKIP", name, route)
+        chosen = []
+    else:
+        print(f"e2e on {image}: {'64-bit through wine64' if route == 'wine64' else f'32-bit, route {route}'}")
+        session = harness.Session(image)
+        try:
+            session.open()
+        except Exception:
+            error = traceback.format_exc()
+            for name, _ in chosen:
+                report("FAIL", name, f"could not set up Wine and the display: {error}")
+            chosen = []
+    for name, test in chosen:
+        if isinstance(test, str):
+            report("FAIL", name, test)
+            continue
+        case = harness.Case(session, name)
+        try:
+            test(case)
+            report("PASS", name)
+        except harness.Failure as failure:
+            report("FAIL", name, str(failure))
+        except Exception:
+            report("FAIL", name, "error: " + traceback.format_exc().strip())
+        finally:
+            case.cleanup()
+    if runnable:
         session.close()
-        for name, _ in tests:
-            print(f"FAIL {name}: [{image}] could not set up Wine and the display: {error}")
-        failed = len(tests)
-        report()
-        return 1
-
-    tests_started = time.monotonic()
-    try:
-        for name, test in tests:
-            case = harness.Case(session, name)
-            try:
-                test(case)
-            except harness.Failure as failure:
-                failed += 1
-                print(f"FAIL {name}: [{image}] {failure}")
-            except Exception:
-                failed += 1
-                print(f"FAIL {name}: [{image}] error: " + traceback.format_exc().strip().replace("\n", "\n    "))
-            else:
-                passed += 1
-                print(f"PASS {name}")
-            finally:
-                case.cleanup()
-            sys.stdout.flush()
-    finally:
-        session.close()
-    report()
-    return 1 if failed else 0
+    print(f"e2e on {image}: {time.monotonic() - started:.1f} s")
+    print(f"{counts['PASS']} passed, {counts['FAIL']} failed, {counts['SKIP']} skipped")
+    return 1 if counts["FAIL"] else 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(sys.argv[1], sys.argv[2:]) if len(sys.argv) > 1 else print(__doc__, file=sys.stderr) or 2)

@@ -1,198 +1,106 @@
-"""The options menu and the message-box dialogs, seen from outside: Enter
-opens the menu, its keys reach the repeat prompt, help and About, the About
-box's link opens the web site, and the tips and save-settings entries do
-what they say."""
+"""The options menu and the message-box dialogs seen from outside: Enter opens the menu; its entries reach the repeat
+prompt, help and About (whose link opens the web site), and turn the tips and saving the settings off and on."""
 import os
 
-from harness import E2E_BUILD, check, click, expect_equal, key, wait_until
-from test_shell import close_and_wait, read_settings, settings_text, start_idle
+from harness import (BOX_CLASS, centre, check, click, expect_equal, key, read_settings, settings_text,
+                     wait_until)
 
-MENU_CLASS = "#32768"
-BOX_CLASS = "#32770"
-LINK_ID = 32783
-EDIT_STYLE = 0x50812080
-LINK_STYLE = 0x50000001
-BLUE = (0, 0, 255)
 HOST = "www.kestrova.net"
-
-HELP_LINES = ["快速入门指南:", "", "1)按下蓝色按钮开始录制(变为红色)", "2)按下红色按钮停止录制", "3)按下绿色按钮播放", "",
-              "录制也可以运行命令行中进行", "例如:kestrova C:\\recording.rec", "", "", "快捷键:", "",
-              "Ctrl+ Shift+ Alt键+R - >开始/停止录制", "Ctrl+ Shift+ Alt键+P - >开始/停止播放", "O         - >打开",
-              "Enter     - >显示选项", "Enter+R   - >设置重复"]
-HELP_TEXT = "".join(line + "\r\n" for line in HELP_LINES).encode("gbk")
-
-
-def focused_idle(t, settings=None):
-    """Starts the program and gives its main window the keyboard focus with a
-    click on the left of its caption bar (no command there; the mouse then
-    rests where the first tip shows)."""
-    program, main = start_idle(t, settings)
-    click(main.rect[0] + 10, main.rect[1] + 3)
-    program.wait_focus(main)
-    return program, main
-
-
-def open_menu(program, main):
-    key("Return")
-    return program.wait_window(MENU_CLASS)
-
-
-def choose(program, main, letter):
-    """Opens the menu with Enter and picks the entry by its letter."""
-    menu = open_menu(program, main)
-    key(letter)
-    program.wait_gone(menu.hwnd)
-
-
-def box_with_caption(program, main, caption):
-    box = program.wait_window(BOX_CLASS, owner=main.hwnd)
-    expect_equal(box.text, caption, "caption of the box")
-    return box
+HELP = ["快速入门指南:", "", "1)按下蓝色按钮开始录制(变为红色)", "2)按下红色按钮停止录制", "3)按下绿色按钮播放", "",
+        "录制也可以运行命令行中进行", "例如:kestrova C:\\recording.rec", "", "", "快捷键:", "",
+        "Ctrl+ Shift+ Alt键+R - >开始/停止录制", "Ctrl+ Shift+ Alt键+P - >开始/停止播放", "O         - >打开",
+        "Enter     - >显示选项", "Enter+R   - >设置重复"]
 
 
 def in_client(box, child):
-    """The child's rectangle relative to the box's client area."""
-    cx, cy = box.client[0], box.client[1]
-    return child.rect[0] - cx, child.rect[1] - cy, child.rect[2] - cx, child.rect[3] - cy
+    """x and width of the child in the box's client area, and the client width less 150."""
+    return child.rect[0] - box.client[0], child.rect[2] - child.rect[0], box.client[2] - box.client[0] - 150
 
 
-def child_with(t, box, accept, what):
-    return wait_until(what, lambda: [c for c in t.probe.children(box.hwnd) if accept(c)], lambda cs: len(cs) == 1)[0]
-
-
-def test_enter_opens_menu_and_escape_closes_it(t):
-    m = t.metrics()
-    program, main = focused_idle(t, settings_text(300, 300, tips=1, speed=1))
-    menu = open_menu(program, main)
-    expect_equal(menu.rect[:2], (main.rect[2] - 16, main.rect[3] - 10),
-                 "menu's top left at the main window's lower right corner less (16, 10)")
-    check(menu.height > 150, f"the menu is too low for twelve entries: {menu}")
-    # Speed fast, save settings (the file is there) and tips carry check
-    # marks: three separate marks in the column left of the texts.
-    pixels = t.shot("menu", menu.rect)
-    marked = [any(sum(p) < 200 for p in row[2:18]) for row in pixels]
-    marks = sum(1 for i, m in enumerate(marked) if m and (i == 0 or not marked[i - 1]))
-    expect_equal(marks, 3, "check marks in the menu (see build/e2e/shots/menu.png)")
+def test_menu_opens_with_enter_and_closes_with_escape(t):
+    program = t.start(settings_text(300, 300, tips=1, speed=1))
+    main = program.main
+    program.take_keyboard(main, (main.rect[0] + 10, main.rect[1] + 3), click_first=True)
+    key("Return")
+    menu = program.wait_window("#32768")
+    expect_equal(menu.rect[:2], (main.rect[2] - 16, main.rect[3] - 10), "menu's top left: the window's bottom right "
+                 "less (16, 10)")
+    check(menu.rect[3] - menu.rect[1] > 150, f"the menu is too low for twelve entries: {menu}")
+    # Fast speed, save settings (the file is there) and tips carry marks.
+    marked = [any(sum(p) < 200 for p in row[2:18]) for row in t.shot("menu", menu.rect)]
+    expect_equal(sum(m and not (i and marked[i - 1]) for i, m in enumerate(marked)), 3,
+                 "check marks in the menu (build/e2e/shots/menu-*.png)")
     key("Escape")
     program.wait_gone(menu.hwnd)
     expect_equal(program.find(BOX_CLASS), [], "boxes after Escape")
-    expect_equal(close_and_wait(t, program, main, m), 0, "exit code")
-    expect_equal(read_settings(t.folder / "kestrova.ini"),
-                 {"window_x": ["300"], "window_y": ["300"], "tips": ["1"], "speed": ["1"]},
-                 "settings after a menu closed with Escape")
+    expect_equal(program.close(), 0, "exit code")
+    expect_equal(read_settings(t.folder / "kestrova.ini"), {"window_x": "300", "window_y": "300", "tips": "1",
+                 "speed": "1"}, "settings after a menu closed with Escape")
 
 
-def test_enter_r_opens_the_repeat_prompt(t):
-    program, main = focused_idle(t)
-    choose(program, main, "r")
-    box = box_with_caption(program, main, "重复播放")
-    edit = child_with(t, box, lambda c: c.cls == "Edit", "the edit box in the repeat prompt")
-    left, top, right, bottom = in_client(box, edit)
-    expect_equal(left, 75, "edit box x in the box")
-    expect_equal(right - left, box.client[2] - box.client[0] - 150, "edit box width (client width - 150)")
-    expect_equal(bottom - top, 20, "edit box height")
-    # Wine turns the edit box's border into a client edge.
-    check(edit.style & (EDIT_STYLE & ~0x00800000) == EDIT_STYLE & ~0x00800000, f"edit box style {edit.style:#x}")
-    expect_equal(edit.text, "1", "the edit box's first text")
-    wait_until("the focus in the edit box", lambda: t.probe.focus()["focus"], lambda f: f == edit.hwnd)
-    key("4")
-    key("2")
-    wait_until("42 typed over the selected text", lambda: program.window(box.hwnd) and
-               [c.text for c in t.probe.children(box.hwnd) if c.hwnd == edit.hwnd], lambda v: v == ["42"])
-    key("Return")
-    program.wait_gone(box.hwnd)
-
-    # The count took: the prompt opens with it next time.
-    choose(program, main, "r")
-    box = box_with_caption(program, main, "重复播放")
-    edit = child_with(t, box, lambda c: c.cls == "Edit", "the edit box, second time")
-    expect_equal(edit.text, "42", "the edit box's first text after OK with 42")
-    key("Escape")
-    program.wait_gone(box.hwnd)
-
-
-def test_help_box_text(t):
-    program, main = focused_idle(t)
-    choose(program, main, "h")
-    box = box_with_caption(program, main, "Kestrova v1.45 帮助")
-    texts = [c.text_bytes for c in t.probe.children(box.hwnd) if c.cls == "Static" and c.text_bytes]
-    expect_equal(texts, [HELP_TEXT], "texts in the help box")
-    key("Return")
-    program.wait_gone(box.hwnd)
+def test_repeat_prompt_and_help(t):
+    program = t.start()
+    for typed, shown in (("42", "1"), (None, "42")):
+        program.choose("r")
+        box = program.box("重复播放")
+        edit = program.child(box, "the repeat prompt's edit box", lambda c: c.cls == "Edit")
+        expect_equal((edit.text, in_client(box, edit)[0], edit.rect[3] - edit.rect[1], hex(edit.style & 0x50012080)),
+                     (shown, 75, 20, "0x50012080"), "the edit box's text, x, height and style (digits only)")
+        expect_equal(in_client(box, edit)[1], in_client(box, edit)[2], "edit box width (client width - 150)")
+        program.type_into(box, edit, typed) if typed else program.answer(box, "Escape")
+    program.choose("h")
+    box = program.box("Kestrova v1.45 帮助")
+    texts = [c.text for c in program.children(box) if c.cls == "Static" and c.text]
+    expect_equal(texts, ["".join(line + "\r\n" for line in HELP)], "texts in the help box")
+    program.answer(box)
 
 
 def test_about_box_link_opens_the_web_site(t):
-    # A stand-in for the desktop's web browser, found first on the PATH that
-    # Wine's browser launcher searches: it notes the address it was given.
-    bin_folder = E2E_BUILD / "work" / "options-browser"
-    bin_folder.mkdir(parents=True, exist_ok=True)
-    opened = bin_folder / "opened.txt"
-    if opened.exists():
-        opened.unlink()
-    opener = bin_folder / "xdg-open"
+    # A stand-in for the desktop's browser, first on the PATH that Wine's launcher searches, notes the address it is
+    # given.
+    opened, opener = t.folder / "opened.txt", t.folder / "xdg-open"
     opener.write_text(f'#!/bin/sh\necho "$1" >> "{opened}"\n')
     opener.chmod(0o755)
-    old_path = os.environ["PATH"]
-    os.environ["PATH"] = f"{bin_folder}:{old_path}"
+    path = os.environ["PATH"]
+    os.environ["PATH"] = f"{t.folder}:{path}"
     try:
-        program, main = focused_idle(t)
+        program = t.start()
     finally:
-        os.environ["PATH"] = old_path
+        os.environ["PATH"] = path
+    program.choose("a")
+    box = program.box("关于 Kestrova")
+    link = program.child(box, "the link in the About box", lambda c: c.id == 32783)
+    expect_equal((link.cls, link.text, in_client(box, link)[0], hex(link.style)), ("Static", HOST, 75, "0x50000001"),
+                 "link class, text, x and style (centred)")
+    expect_equal(in_client(box, link)[1], in_client(box, link)[2], "link width (client width - 150)")
 
-    choose(program, main, "a")
-    box = box_with_caption(program, main, "关于 Kestrova")
-    link = child_with(t, box, lambda c: c.id == LINK_ID, "the link in the About box")
-    expect_equal(link.cls, "Static", "link class")
-    expect_equal(hex(link.style), hex(LINK_STYLE), "link style")
-    expect_equal(link.text, HOST, "link text")
-    left, top, right, bottom = in_client(box, link)
-    expect_equal(left, 75, "link x in the box")
-    expect_equal(right - left, box.client[2] - box.client[0] - 150, "link width (client width - 150)")
+    wait_until("the link painted in blue (build/e2e/shots/about-*.png)", lambda: t.pixels(
+        "about", box.rect, link.rect, lambda p: p == (0, 0, 255)), lambda n: n >= 30)
 
-    def blue_in_link():
-        pixels = t.shot("about", box.rect)
-        rows = pixels[link.rect[1] - box.rect[1]:link.rect[3] - box.rect[1]]
-        return sum(p == BLUE for row in rows for p in row[link.rect[0] - box.rect[0]:link.rect[2] - box.rect[0]])
-
-    wait_until("the link painted in blue (see build/e2e/shots/about.png)", blue_in_link, lambda n: n >= 30)
-
-    click((link.rect[0] + link.rect[2]) // 2, (link.rect[1] + link.rect[3]) // 2)
+    def seen():
+        return opened.read_text().split() if opened.exists() else []
+    click(*centre(link.rect))
     # Wine's launcher writes the bare host's address with a closing slash.
-    home = [f"http://{HOST}", f"http://{HOST}/"]
-    seen = wait_until("the browser asked for the home page", lambda: opened.read_text().split() if opened.exists() else [],
-                      lambda seen: len(seen) == 1 and seen[0] in home)
-    check(program.window(box.hwnd) is not None and program.window(box.hwnd).visible,
-          "the About box is still open after the click")
-    key("Return")
-    program.wait_gone(box.hwnd)
-
-    # The menu's entry asks for the support page.
-    choose(program, main, "w")
-    wait_until("the browser asked for the support page", lambda: opened.read_text().split(),
-               lambda now: now == seen + [f"http://{HOST}/support.php#tools"])
+    home = wait_until("the browser asked for the home page", seen,
+                      lambda s: len(s) == 1 and s[0] in (f"http://{HOST}", f"http://{HOST}/"))
+    check(program.window(box.hwnd) and program.window(box.hwnd).visible, "the About box is gone after the click")
+    program.answer(box)
+    program.choose("w")
+    wait_until("the support page asked for", seen, lambda s: s == home + [f"http://{HOST}/support.php#tools"])
     expect_equal(program.find(BOX_CLASS), [], "boxes after the web site opened")
 
 
-def test_tips_entry_turns_the_tips_off_and_on(t):
-    program, main = focused_idle(t)
-    # The mouse rests on the caption bar, which shows the first tip.
-    program.wait_caption(main.hwnd, "打开 (O)")
-    choose(program, main, "t")
-    program.wait_caption(main.hwnd, "Kestrova")
-    choose(program, main, "t")
-    program.wait_caption(main.hwnd, "打开 (O)")
-
-
-def test_save_settings_entry_writes_or_deletes_the_file(t):
-    m = t.metrics()
-    program, main = focused_idle(t)
-    choose(program, main, "s")
-    expect_equal(close_and_wait(t, program, main, m), 0, "exit code")
-    keys = read_settings(t.folder / "kestrova.ini")
-    expect_equal(sorted(keys), ["speed", "tips", "window_x", "window_y"], "keys written after saving was turned on")
-
-    program, main = focused_idle(t, settings_text(200, 200))
-    choose(program, main, "s")
-    expect_equal(close_and_wait(t, program, main, m), 0, "exit code")
-    ini = t.folder / "kestrova.ini"
-    check(not ini.exists(), f"{ini} still exists after saving was turned off")
+def test_tips_and_save_settings_entries(t):
+    program = t.start()
+    # The mouse rests where the keyboard was got, on the caption bar's first tip: tips off, on, off.
+    for caption in ("Kestrova", "打开 (O)", "Kestrova"):
+        program.choose("t")
+        program.wait_caption(program.main.hwnd, caption)
+    program.choose("s")
+    expect_equal(program.close(), 0, "exit code")
+    expect_equal(read_settings(t.folder / "kestrova.ini"), {"window_x": str(program.main.rect[0]), "window_y": str(
+        program.main.rect[1]), "tips": "0", "speed": "0"}, "settings written after tips were turned off and saving on")
+    program = t.start(settings_text(200, 200))
+    program.choose("s")
+    expect_equal(program.close(), 0, "exit code")
+    check(not (t.folder / "kestrova.ini").exists(), "the settings file is still there after saving was turned off")
