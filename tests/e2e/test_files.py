@@ -3,9 +3,10 @@ real file dialogs and played from the play button, played at once when its path 
 compiled into a copy that plays it hidden and ends (or plays another recording it is given, or warns when a byte was
 appended)."""
 import struct
+import subprocess
 
-from harness import (BOX_CLASS, COMPILE, OPEN, PLAY, SAVE, Program, Target, check, check_runs, click, click_lines,
-                     expect_equal, key_lines, runs_in, wait_until, wine_path)
+from harness import (BOX_CLASS, COMPILE, OPEN, PLAY, ROOT, SAVE, Program, Target, check, check_runs, click,
+                     click_lines, expect_equal, key_lines, runs_in, wait_until, wine_path)
 
 STUB_SIZE = 32768
 RECORD = struct.Struct("<5I")
@@ -78,6 +79,30 @@ def test_open_and_save_through_the_dialogs_and_play(t):
     wait_runs(target, run, 1, "played from the play button after opening")
 
 
+def test_a_click_plays_where_it_was_made_and_a_stopped_playback_saves_whole(t):
+    # Record 0 is a zero record (which plays nothing), and the click has no move before it: played from the play
+    # button, it must still land in the target. The click comes 3 s into a run, so a second click on the play button
+    # stops the playback before it.
+    program, target = t.start(), Target(t)
+    (x, y), word = target.point(*CLICK_AT), "tern"
+    records = [(0, 0, 0, 10000), (0x201, x, y, 13000), (0x202, x, y, 13100)]
+    records += [(message, ord(letter.upper()), 0, 13200 + 100 * i) for i, letter in enumerate(word)
+                for message in (0x100, 0x101)]
+    data = b"".join(RECORD.pack(*record, 0x10010) for record in records)
+    (t.folder / "first click.rec").write_bytes(data)
+    through_dialog(t, program, OPEN, "", "记录文件 (*.rec)", "first click.rec")
+    program.wait_caption(program.main.hwnd, "first click.rec")
+    target.clear()
+    click(*program.button(PLAY))
+    click(*program.button(PLAY))
+    through_dialog(t, program, SAVE, "first click.rec", "记录文件 (*.rec)", "after the stop")  # only while idle
+    program.wait_caption(program.main.hwnd, "after the stop.rec")
+    expect_equal(((t.folder / "after the stop.rec").read_bytes(), [line for line in target.lines() if "down" in line]),
+                 (data, []), "the recording saved whole after the stopped playback, which played no click")
+    click(*program.button(PLAY))
+    wait_runs(target, click_lines(*CLICK_AT) + key_lines(word), 1, "played from the play button")
+
+
 def test_command_line_path_with_blanks_plays_at_once(t):
     target = Target(t)
     data, run = macro(t, target, "finch")
@@ -104,6 +129,9 @@ def test_compiled_copies(t):
     expect_equal((len(compiled), compiled[STUB_SIZE:]), (size, data), "size of the copy, and the records behind it")
     check(b"00002" in compiled[:STUB_SIZE] and b"@@@@@" not in compiled and b"$$$$$" not in compiled,
           "the repeat count 2 in the image, in place of the markers")
+    subprocess.run([ROOT / "build/tool/kestrova-rec", "compile", t.folder / "heron.REC", "--stub", t.image, "--repeat",
+                    "2", "-o", t.folder / "by the tool.exe"], check=True, timeout=60)
+    check((t.folder / "by the tool.exe").read_bytes() == compiled, "kestrova-rec compile writes the same bytes")
 
     other, other_run = macro(t, target, "crane")
     (t.folder / "other one.rec").write_bytes(other)

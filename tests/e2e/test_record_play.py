@@ -178,3 +178,13 @@ def test_play_chord_while_recording_does_nothing(t):
     lines = target.settled()
     expect_equal([line for line in lines if not is_filler(line)][:len(run)], run, f"the first keys played ({lines})")
     expect_equal(keys_left_down(lines), [], f"keys last seen down by the target; log: {lines}")
+
+
+def test_the_record_chord_that_stops_a_recording_is_not_played(t):
+    # Started from the play button, the runs meet no chord key the user pressed: every Ctrl, Shift, Alt or R in the
+    # target's log would be played. A played R with the modifiers would also end the playback, or start a recording.
+    program, target, caption = set_up(t, repeat=3)
+    run = record(target, caption, "wing", click_at="before")  # no R of its own
+    play(target, caption, run, 3, "a recording stopped by the chord", start=lambda: click(*program.button(PLAY)))
+    chord = [line for line in target.lines() if re.match(r"(sys)?key(down|up) (16|17|18|82)\b", line)]
+    expect_equal((chord, caption()), ([], IDLE), "chord keys the playback sent, and the caption after it")

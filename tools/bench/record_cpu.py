@@ -18,7 +18,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "e2e"))
 import harness  # noqa: E402
-from harness import move, wait_until, xdotool  # noqa: E402
+from harness import move, wait_until  # noqa: E402
 
 TICKS = os.sysconf("SC_CLK_TCK")
 
@@ -75,30 +75,28 @@ def main():
     session.open()
     case = harness.Case(session, "bench-record-cpu")
     try:
-        move(1, 1)
         program = case.start()
-        main_window = program.main_window()
+        main_window = program.main
         pids = {"program": program_pid(program)}
-        server = wineserver_pid(os.environ["WINEPREFIX"])
+        server = wineserver_pid(harness.shell('echo "$WINEPREFIX"').strip())
         if server:
             pids["wineserver"] = server
         else:
             print("# the prefix's wineserver was not found; only the program is measured")
         # Focus on the program's caption bar, then the pointer away from it
         # (the caption then shows no tip).
-        xdotool("mousemove", main_window.rect[0] + 10, main_window.rect[1] + 3, "click", 1)
-        program.wait_focus(main_window)
+        program.take_keyboard(main_window, (main_window.rect[0] + 10, main_window.rect[1] + 3), click_first=True)
         move(1, 1)
         time.sleep(1.0)
         idle = measure(pids, seconds)
-        harness.hold_keys("ctrl", "shift", "alt", "r")
+        harness.hotkey("r")
         caption = lambda: program.window(main_window.hwnd).text  # noqa: E731
         wait_until("the recording clock in the caption", caption, lambda c: c.startswith("录制"))
-        harness.wait_keys_up(case.probe)
+        wait_until("no key down", lambda: case.probe.fields("keys")["down"], lambda d: d == "-")
         time.sleep(1.0)
         recording = measure(pids, seconds)
         still = caption()
-        harness.hold_keys("ctrl", "shift", "alt", "r")
+        harness.hotkey("r")
         wait_until("the caption back to idle", caption, lambda c: not c.startswith("录制"))
         print(f"# {seconds:g} s each; caption at the end of the recording span: {still}")
         for name in pids:
