@@ -124,6 +124,7 @@ def test_compiled_copies(t):
     box, size = program.box("Kestrova"), STUB_SIZE + len(data)
     expect_equal([c.text for c in program.children(box) if c.cls == "Static" and c.text],
                  [f"编译成功: \"player.exe\"\n\n文件大小:  {size // 1024}k"], "compile result")
+    t.shot("compiled", box.rect)
     program.answer(box)
     compiled = (t.folder / "player.exe").read_bytes()
     expect_equal((len(compiled), compiled[STUB_SIZE:]), (size, data), "size of the copy, and the records behind it")
