@@ -38,21 +38,21 @@
 // says in which run modes the command runs (core/admission.h); the handler is
 // the feature's function that carries it out. A new command is one row here
 // (and its menu entry, for a menu command).
-#define KESTROVA_COMMAND_TABLE(ROW)                    \
-  ROW(CMD_OPEN, GATE_IDLE, OnOpenCommand)              \
-  ROW(CMD_SAVE, GATE_IDLE_RECORDED, OnSaveCommand)     \
-  ROW(CMD_RECORD, GATE_NONE, OnRecordCommand)          \
-  ROW(CMD_PLAY, GATE_PLAYABLE, OnPlayCommand)          \
+#define KESTROVA_COMMAND_TABLE(ROW)                      \
+  ROW(CMD_OPEN, GATE_IDLE, OnOpenCommand)                \
+  ROW(CMD_SAVE, GATE_IDLE_RECORDED, OnSaveCommand)       \
+  ROW(CMD_RECORD, GATE_NONE, OnRecordCommand)            \
+  ROW(CMD_PLAY, GATE_PLAYABLE, OnPlayCommand)            \
   ROW(CMD_COMPILE, GATE_IDLE_RECORDED, OnCompileCommand) \
-  ROW(CMD_OPTIONS, GATE_IDLE, ShowOptionsMenu)         \
-  ROW(CMD_SPEED_NORMAL, GATE_NONE, ApplySetting)       \
-  ROW(CMD_SPEED_FAST, GATE_NONE, ApplySetting)         \
-  ROW(CMD_CONTINUOUS, GATE_NONE, ApplySetting)         \
-  ROW(CMD_SET_REPEAT, GATE_NONE, AskRepeatCount)       \
-  ROW(CMD_HELP, GATE_NONE, ShowHelp)                   \
-  ROW(CMD_WEBSITE, GATE_NONE, OpenWebSite)             \
-  ROW(CMD_ABOUT, GATE_NONE, ShowAbout)                 \
-  ROW(CMD_TIPS, GATE_NONE, ApplySetting)               \
+  ROW(CMD_OPTIONS, GATE_IDLE, ShowOptionsMenu)           \
+  ROW(CMD_SPEED_NORMAL, GATE_NONE, ApplySetting)         \
+  ROW(CMD_SPEED_FAST, GATE_NONE, ApplySetting)           \
+  ROW(CMD_CONTINUOUS, GATE_NONE, ApplySetting)           \
+  ROW(CMD_SET_REPEAT, GATE_NONE, AskRepeatCount)         \
+  ROW(CMD_HELP, GATE_NONE, ShowHelp)                     \
+  ROW(CMD_WEBSITE, GATE_NONE, OpenWebSite)               \
+  ROW(CMD_ABOUT, GATE_NONE, ShowAbout)                   \
+  ROW(CMD_TIPS, GATE_NONE, ApplySetting)                 \
   ROW(CMD_SAVE_SETTINGS, GATE_NONE, ApplySetting)
 
 #endif
