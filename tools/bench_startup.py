@@ -94,7 +94,7 @@ def main():
     for build in BUILDS:
         image = ROOT / "build" / build / "kestrova.exe"
         for route in routes if build == "win32" else ["auto"]:
-            run = subprocess.run([str(harness.WINE_RUN), "--route", str(image)], capture_output=True, text=True,
+            run = subprocess.run([str(ROOT / "tools" / "wine_run.sh"), "--route", str(image)], capture_output=True, text=True,
                                  env=route_env(os.environ, route))
             runnable, how = run.returncode == 0, run.stdout.strip()
             if not runnable:
@@ -113,7 +113,7 @@ def main():
             exe = folder / build / "kestrova.exe"
             exe.parent.mkdir(parents=True, exist_ok=True)
             shutil.copyfile(ROOT / "build" / build / "kestrova.exe", exe)
-            env = route_env(session.wine_env(), route)
+            env = route_env(os.environ, route)
             for state in ("server up", "server down"):
                 if state == "server down":
                     session.probe.close()
@@ -130,7 +130,7 @@ def main():
                 print(line, flush=True)
                 results.append(line)
                 if state == "server down":
-                    session.probe.ask("cursor", timeout=120)  # the server up again for the next build
+                    session.probe = harness.Probe()  # the server up again for the next build
     finally:
         session.close()
         shutil.rmtree(folder, ignore_errors=True)
