@@ -149,7 +149,7 @@ TEST(Playback, NormalSpeedKeepsTheRecordedPaceOnATickTimer) {
   for (std::size_t p = 1; p < times.size(); ++p)
     now = fires(now, TimeToRecord(tick_count(start) + 25, times[0], times[p], tick_count(now)));
   double recorded = (times.back() - times[0]) * 1000.0;
-  EXPECT_NEAR((now - first) / recorded, 1.0, 0.01) << "played over recorded length, " << recorded / 1e6 << " s recorded";
+  EXPECT_NEAR((now - first) / recorded, 1.0, 0.01) << "played over recorded length, " << recorded / 1e6 << " s";
 }
 
 TEST(Playback, FastSpeedPlaysEverySixthMoveAndTheLastOfASeries) {
