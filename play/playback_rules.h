@@ -27,7 +27,8 @@ inline bool RunEndsAt(const InputEvent* records, std::uint32_t capacity, std::ui
 // truncated pixel × 65535 / size falls one pixel short. A pixel off the
 // desktop aims at its nearest edge.
 inline std::uint32_t AbsoluteCoordinate(std::int32_t pixel, std::int32_t origin, std::int32_t size) {
-  std::int32_t offset = pixel - origin;
+  // Taken modulo 2^32, as no pixel lies 2^31 pixels from the origin.
+  auto offset = static_cast<std::int32_t>(static_cast<std::uint32_t>(pixel) - static_cast<std::uint32_t>(origin));
   if (offset >= size) offset = size - 1;
   if (offset < 0) return 0;
   return (static_cast<std::uint32_t>(offset) * 2 + 1) * 32768u / static_cast<std::uint32_t>(size);
