@@ -16,11 +16,14 @@ namespace {
 constexpr UINT kFirstRecordDelay = 25;  // ms from the start of a run
 constexpr UINT kAfterBatchDelay = 75;   // ms after a fast batch of moves
 
+// The absolute move lands on the recorded pixel by itself, on any monitor;
+// SetCursorPos after it is a second guard should the system map it otherwise.
 void PlayMove(const InputEvent& move) {
-  DWORD dx = ScaleToAbsolute(move.param_l, static_cast<std::uint32_t>(GetSystemMetrics(SM_CXSCREEN)));
-  DWORD dy = ScaleToAbsolute(move.param_h, static_cast<std::uint32_t>(GetSystemMetrics(SM_CYSCREEN)));
-  mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, dx, dy, 0, 0);
-  SetCursorPos(static_cast<int>(move.param_l), static_cast<int>(move.param_h));
+  int x = static_cast<int>(move.param_l), y = static_cast<int>(move.param_h);
+  DWORD dx = AbsoluteCoordinate(x, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN));
+  DWORD dy = AbsoluteCoordinate(y, GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+  mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, dx, dy, 0, 0);
+  SetCursorPos(x, y);
 }
 
 void PlayBatchMove(const InputEvent& move) {
@@ -107,7 +110,9 @@ void PlaybackStep(HWND window) {
   g_app.play_position = ++p;
   if (RunEndsAt(records, capacity, p)) return EndRun();
   if (g_app.playback_speed != 1) {
-    SetTimer(window, TIMER_PLAYBACK, records[p].time - records[p - 1].time, nullptr);
+    SetTimer(window, TIMER_PLAYBACK,
+             TimeToRecord(g_app.start_tick + kFirstRecordDelay, records[0].time, records[p].time, GetTickCount()),
+             nullptr);
     return;
   }
   FastBatch batch = RunFastBatch(records, capacity, p, g_app.button_held, PlayBatchMove);

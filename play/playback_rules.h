@@ -19,10 +19,31 @@ inline bool RunEndsAt(const InputEvent* records, std::uint32_t capacity, std::ui
   return p >= capacity || records[p].message == 0;
 }
 
-// A screen coordinate scaled to the 0..65535 range of an absolute move,
-// computed unsigned: a negative coordinate wraps to a large one.
-inline std::uint32_t ScaleToAbsolute(std::uint32_t coordinate, std::uint32_t screen_size) {
-  return screen_size ? coordinate * 65535u / screen_size : 0;
+// The 0..65535 coordinate of an absolute move over the virtual desktop
+// (origin and size in pixels, the origin negative when a monitor lies left of
+// or above the primary one) that lands on the pixel by itself. The system maps
+// n back to floor(n × size / 65536) + origin; aiming at the middle of the
+// pixel's span of n gets the pixel for every size below 32768, where a
+// truncated pixel × 65535 / size falls one pixel short. A pixel off the
+// desktop aims at its nearest edge.
+inline std::uint32_t AbsoluteCoordinate(std::int32_t pixel, std::int32_t origin, std::int32_t size) {
+  // Taken modulo 2^32, as no pixel lies 2^31 pixels from the origin.
+  auto offset = static_cast<std::int32_t>(static_cast<std::uint32_t>(pixel) - static_cast<std::uint32_t>(origin));
+  if (offset >= size) offset = size - 1;
+  if (offset < 0) return 0;
+  return (static_cast<std::uint32_t>(offset) * 2 + 1) * 32768u / static_cast<std::uint32_t>(size);
+}
+
+// The timer period that plays a record on time at normal speed. Its due tick
+// is the run's base (when the run's first record was due) plus its recorded
+// offset from that first record; the period is what remains of it at now, 0
+// (the timer's minimum) when it is late. Measured from the base, not from
+// the step before, the lateness of timers that fire on a coarse system tick
+// never adds up over a run.
+inline std::uint32_t TimeToRecord(std::uint32_t base_tick, std::uint32_t first_time, std::uint32_t record_time,
+                                  std::uint32_t now) {
+  std::int32_t remaining = static_cast<std::int32_t>(base_tick + (record_time - first_time) - now);
+  return remaining > 0 ? static_cast<std::uint32_t>(remaining) : 0;
 }
 
 // Whether a button record must first move the cursor to its own position,

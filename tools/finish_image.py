@@ -2,12 +2,18 @@
 """Turns a linked program into the shipped image: checks it and pads it to
 the stub size. A compiled copy is this image with records appended, so the
 image must be exactly the stub size and hold each marker text exactly once.
+Its manifest (resource 1 of type 24) must ask for version 6 of the common
+controls and declare per-monitor DPI awareness: without it Windows scales a
+program on a scaled display, and recorded and played positions stop being
+the screen's pixels.
 
 usage: finish_image.py LINKED OUTPUT STUB_SIZE OBJDUMP
 """
 import os
+import struct
 import subprocess
 import sys
+import xml.etree.ElementTree as ElementTree
 
 MARKERS = (b"@@@@@", b"$$$$$")
 # Windows' own DLLs the program may import; anything else (a C or C++
@@ -18,6 +24,54 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comdlg32.dll", "shell
 def imports(objdump, path):
     out = subprocess.run([objdump, "-p", path], check=True, capture_output=True, text=True).stdout
     return [line.split("DLL Name:")[1].strip().lower() for line in out.splitlines() if "DLL Name:" in line]
+
+
+def resource(data, path):
+    """The bytes of the resource at the path of ids (type, name), in its first language; None when there is none."""
+    u16, u32 = (lambda at: struct.unpack_from("<H", data, at)[0]), (lambda at: struct.unpack_from("<I", data, at)[0])
+    pe = u32(0x3C)
+    sections, optional = u16(pe + 6), pe + 24
+    directory = optional + (112 if u16(optional) == 0x20B else 96) + 2 * 8  # the resource directory's entry
+    table = optional + u16(pe + 20)
+
+    def offset(rva):
+        for at in range(table, table + 40 * sections, 40):
+            start, size, raw = u32(at + 12), u32(at + 16), u32(at + 20)
+            if start <= rva < start + size:
+                return rva - start + raw
+        raise ValueError(f"address {rva:#x} is in no section")
+    if not u32(directory):
+        return None
+    base = offset(u32(directory))
+    node = base
+    for wanted in path + (None,):
+        count = u16(node + 12) + u16(node + 14)
+        entries = [(u32(at), u32(at + 4)) for at in range(node + 16, node + 16 + 8 * count, 8)]
+        target = next((to for name, to in entries if wanted in (None, name)), None)
+        if target is None:
+            return None
+        node = base + (target & 0x7FFFFFFF)
+    return data[offset(u32(node)):offset(u32(node)) + u32(node + 4)]
+
+
+def manifest_problems(data):
+    try:
+        text = resource(data, (24, 1))
+        root = ElementTree.fromstring(text) if text else None
+    except (ValueError, struct.error, ElementTree.ParseError) as error:
+        return [f"the manifest cannot be read: {error}"]
+    if root is None:
+        return ["there is no manifest (resource 1 of type 24)"]
+    found = {element.tag.split("}")[-1]: element.text for element in root.iter()}
+    problems = []
+    if (found.get("dpiAwareness") or "").split(",")[0] != "PerMonitorV2":
+        problems.append("the manifest's dpiAwareness is not PerMonitorV2 first")
+    if found.get("dpiAware") != "true/pm":
+        problems.append("the manifest's dpiAware is not true/pm (per monitor, for older Windows)")
+    if not any(e.get("name") == "Microsoft.Windows.Common-Controls" and e.get("version") == "6.0.0.0"
+               for e in root.iter() if e.tag.endswith("assemblyIdentity")):
+        problems.append("the manifest does not ask for version 6 of the common controls")
+    return problems
 
 
 def main():
@@ -33,6 +87,7 @@ def main():
     foreign = [dll for dll in imports(objdump, linked) if dll not in SYSTEM_DLLS]
     if foreign:
         problems.append("imports from non-system DLLs: " + ", ".join(foreign))
+    problems += manifest_problems(data)
     if problems:
         for p in problems:
             print(f"{output}: {p}", file=sys.stderr)

@@ -486,24 +486,15 @@ def is_filler(line):
     return kind == "lbuttonup" or vk in CHORD_KEYS
 
 
-def _same(line, want):
-    """The same line, or the same button message a pixel away: a played move is injected as an absolute move, which
-    lands a pixel short, and then put right by SetCursorPos; on a busy machine Wine may take the two in either order."""
-    a, b = line.split(), want.split()
-    return line == want or (len(a) == len(b) == 3 and a[0] == b[0] and a[0][1:7] == "button" and
-                            abs(int(a[1]) - int(b[1])) <= 1 and abs(int(a[2]) - int(b[2])) <= 1)
-
-
 def _copy_end(lines, i, run):
     """The index after a copy of the run starting at lines[i], or None. Ups of the filler may lie within it: the hand
     letting go of the play chord or button can reach the target after the run has begun."""
-    if i >= len(lines) or not _same(lines[i], run[0]):
+    if lines[i:i + 1] != run[:1]:
         return None
     for want in run:
-        while (i < len(lines) and not _same(lines[i], want) and is_filler(lines[i])
-               and "down" not in lines[i].split()[0]):
+        while i < len(lines) and lines[i] != want and is_filler(lines[i]) and "down" not in lines[i].split()[0]:
             i += 1
-        if i >= len(lines) or not _same(lines[i], want):
+        if i >= len(lines) or lines[i] != want:
             return None
         i += 1
     return i

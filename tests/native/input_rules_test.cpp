@@ -2,6 +2,7 @@
 // numbers Windows gives input events.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <set>
 #include <vector>
@@ -97,7 +98,7 @@ TEST(Capture, StopCutsAtTheLastPressOnTheOwnWindow) {
   }
 }
 
-TEST(Playback, RunsCountedAndStoppedAndMovesScaledUnsigned) {
+TEST(Playback, RunsCountedAndStopped) {
   struct Case {
     bool stop;
     std::int32_t done, count;
@@ -110,9 +111,45 @@ TEST(Playback, RunsCountedAndStoppedAndMovesScaledUnsigned) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(StartsAnotherRun(c.stop, c.done, c.count, c.continuous), c.want) << c.done << "/" << c.count;
-  EXPECT_EQ(ScaleToAbsolute(static_cast<std::uint32_t>(-1), 1024), (4294967296u - 65535u) / 1024u)
-      << "unsigned: a negative coordinate wraps before the division";
-  EXPECT_EQ(ScaleToAbsolute(100, 0), 0u) << "no screen size, no division by zero";
+}
+
+// Where the system puts an absolute move over a virtual desktop.
+std::int32_t Lands(std::uint32_t n, std::int32_t origin, std::int32_t size) {
+  return n > 65535 ? INT_MIN : static_cast<std::int32_t>(n * std::int64_t{size} / 65536) + origin;
+}
+
+TEST(Playback, AnAbsoluteMoveLandsOnItsPixelOnEveryDesktop) {
+  for (std::int32_t size = 1, misses = 0; size <= 16384 && !misses; ++size) {
+    std::int32_t origin = size % 2 ? -size : size % 3 * 1280;  // a monitor left of the primary one, or none
+    for (std::int32_t x = origin; x < origin + size; ++x)
+      if (Lands(AbsoluteCoordinate(x, origin, size), origin, size) != x && !misses++)
+        ADD_FAILURE() << "pixel " << x << " of a desktop from " << origin << ", " << size << " wide, lands on "
+                      << Lands(AbsoluteCoordinate(x, origin, size), origin, size);
+  }
+  struct Case {
+    std::int32_t pixel, origin, size, lands;
+  } off[] = {{-1921, -1920, 3840, -1920}, {1920, -1920, 3840, 1919}, {-5000, 0, 1024, 0}, {99999, -1280, 2304, 1023}};
+  for (const Case& c : off)
+    EXPECT_EQ(Lands(AbsoluteCoordinate(c.pixel, c.origin, c.size), c.origin, c.size), c.lands) << "pixel " << c.pixel;
+  EXPECT_EQ(AbsoluteCoordinate(5, 0, 0), 0u) << "no desktop, no division by zero";
+}
+
+// A timer on a 15.625 ms system tick, as on Windows: a period below 10 ms
+// counts as 10, the step runs at the first tick at or after the period's
+// end, and the tick count moves on only at ticks (all times in us).
+TEST(Playback, NormalSpeedKeepsTheRecordedPaceOnATickTimer) {
+  constexpr std::int64_t kTick = 15625;
+  auto fires = [](std::int64_t armed, std::uint32_t period) {
+    return (armed + std::max<std::int64_t>(period, 10) * 1000 + kTick - 1) / kTick * kTick;
+  };
+  auto tick_count = [](std::int64_t now) { return static_cast<std::uint32_t>(now / kTick * kTick / 1000); };
+  std::vector<std::uint32_t> times;  // 20 s of mouse movement polled on the tick: 15 or 16 ms apart
+  for (std::uint32_t i = 0; i <= 1280; ++i) times.push_back(4294960000u + i * 15625 / 1000);  // wraps at 7 s
+  std::int64_t start = 7 * kTick + 4321, first = fires(start, 25), now = first;
+  for (std::size_t p = 1; p < times.size(); ++p)
+    now = fires(now, TimeToRecord(tick_count(start) + 25, times[0], times[p], tick_count(now)));
+  double recorded = (times.back() - times[0]) * 1000.0;
+  EXPECT_NEAR((now - first) / recorded, 1.0, 0.01) << "played over recorded length, " << recorded / 1e6 << " s";
 }
 
 TEST(Playback, FastSpeedPlaysEverySixthMoveAndTheLastOfASeries) {

@@ -7,8 +7,9 @@
 //   bench.exe pace          the real playback engine playing a synthetic
 //                           20-second recording into a window of this
 //                           process: played / recorded duration, at normal
-//                           speed (gaps of 10..200 ms) and at fast speed (a
-//                           recording of mostly moves)
+//                           speed (gaps of 10..200 ms; and moves at the
+//                           polling pace, every 15-16 ms) and at fast speed
+//                           (a recording of mostly moves)
 //   bench.exe growth-rule   100 000 records appended through the growth rule
 //                           and ReallocateBlock, as CaptureStep does it
 //   bench.exe growth-steps  100 000 moves recorded by the real CaptureStep
@@ -211,6 +212,19 @@ std::vector<InputEvent> MovesRecording() {
   return records;
 }
 
+// Mouse movement as it is recorded at a 64 Hz polling rate: a move every 15
+// or 16 ms for 20 seconds, with a key every 2 seconds to time the span.
+std::vector<InputEvent> PollRateMoves() {
+  std::vector<InputEvent> records;
+  std::uint32_t time = 100000;
+  for (int i = 0; i < 1290; ++i) {
+    if (i % 129 == 64) records.push_back(KeyRecord(i % 258 == 64, 'M', time));
+    records.push_back(MoveRecord(150 + (i * 7) % 300, 150 + (i * 3) % 200, time));
+    time += 15 + Next() % 2;
+  }
+  return records;
+}
+
 struct Pace {
   double played;        // s, from the play command until the engine is idle again
   double keys_span;     // s, from the first key to reach the target to the last
@@ -296,6 +310,8 @@ void BenchPace() {
   MakeTarget();
   std::vector<InputEvent> normal = PaceRecording();
   ReportPace("normal_speed", normal, Play(normal, 0));
+  std::vector<InputEvent> polled = PollRateMoves();
+  ReportPace("normal_speed_moves", polled, Play(polled, 0));
   std::vector<InputEvent> moves = MovesRecording();
   ReportPace("fast_speed_moves", moves, Play(moves, 1));
   DestroyWindow(window);
