@@ -222,6 +222,7 @@ WINE_TEST(PlaybackInjectsKeysAndTheRecordCommandCutsIt) {
                                 {257, VK_LEFT, 0, 60, 0}, {256, VK_CONTROL, 0, 70, 0}, {257, VK_CONTROL, 0, 60070, 0}};
   g_app.event_buffer = static_cast<InputEvent*>(AllocateBlock(10, 20));
   std::memcpy(g_app.event_buffer, records, sizeof records);
+  g_app.event_count = 9;
   OnPlayCommand(CMD_PLAY, 0);
   PumpUntil([] { return g_app.play_position >= 8; }, "all but the last record played");
   ReplaceImport(&__imp_keybd_event, real);
