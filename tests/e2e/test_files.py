@@ -122,17 +122,6 @@ def test_command_line_path_with_blanks_plays_at_once(t):
     program.wait_caption(program.main.hwnd, "a b.rec")
 
 
-def test_closing_the_window_lets_go_of_a_key_a_playback_holds(t):
-    (t.folder / "held.rec").write_bytes(RECORD.pack(0x100, 81, 0, 1000, 0) + RECORD.pack(0x101, 81, 0, 61000, 0))
-    program = t.start(None, wine_path(t.folder / "held.rec"))
-
-    def keys():
-        return program.probe.fields("keys")["down"].split(",")
-    wait_until("Q (81) held down by the playback", keys, lambda down: "81" in down)
-    expect_equal(program.close(), 0, "exit code")
-    wait_until("no key down once the window has gone", keys, lambda down: down == ["-"])
-
-
 def test_compiled_copies(t):
     program, target = t.start(), Target(t)
     data, run = macro(t, target, "heron")
