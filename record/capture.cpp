@@ -39,7 +39,7 @@ void StartRecording() {
 }
 
 // Ends a recording, or a playback: the record command during a playback
-// stops it and cuts the recording where the playback was.
+// stops it and cuts the recording where the playback was inside a run.
 void StopRecording() {
   bool recording = g_app.run_mode == RUN_RECORDING;
   ReleaseInput();
