@@ -7,7 +7,9 @@
 #include "app/toolbar.h"
 #include "core/heap_block.h"
 #include "core/ids.h"
+#include "core/input_release.h"
 #include "core/post_command.h"
+#include "core/run_mode.h"
 #include "core/state.h"
 #include "core/toolbar_layout.h"
 #include "play/playback.h"
@@ -25,7 +27,14 @@ void OnCreate(HWND window) {
   SetTimer(window, TIMER_POLL, 50, nullptr);
 }
 
+// Keys or a button that a recording or a playback holds down must not stay
+// down when the window goes (closed, or the session ending) in the middle.
+void ReleaseIfRunning() {
+  if (g_app.run_mode != RUN_IDLE) ReleaseInput();
+}
+
 void OnDestroy(HWND window) {
+  ReleaseIfRunning();
   WriteSettings();
   if (g_app.event_buffer) {
     FreeBlock(g_app.event_buffer);
@@ -81,6 +90,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_KEYDOWN: OnKeyDown(wparam); break;
     case WM_MOUSEMOVE: SetCursor(g_app.hand_cursor); break;
     case WM_CLOSE: DestroyWindow(window); break;
+    case WM_ENDSESSION: if (wparam) ReleaseIfRunning(); break;
     case WM_DESTROY: OnDestroy(window); return 0;
     case WM_TIMER: OnTimer(window, wparam); break;
     case WM_COMMAND: DispatchCommand(wparam, lparam); break;

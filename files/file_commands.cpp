@@ -4,6 +4,7 @@
 #include "core/heap_block.h"
 #include "core/message_box.h"
 #include "core/product_name.h"
+#include "core/run_mode.h"
 #include "core/state.h"
 #include "core/text.h"
 #include "files/file_dialog.h"
@@ -27,19 +28,22 @@ void ShowFailure(const char* failure, const char* path) {
 
 /*
  * Asks where to write, proposing the name in name, and gives the answer the
- * ending. The file is first written under a work name beside it (the name
- * and "~", into work), which is cleared here. Returns 0 when the user
- * cancelled, or when a name would not fit (said; a cut name would be some
- * other file's).
+ * ending. The file is first written under a work name beside it (into work,
+ * MAX_PATH bytes): a new, empty file that no file had been, made here, so
+ * that no file of the user's is ever touched but the one chosen. Returns 0
+ * when the user cancelled, or when a name would not fit or no work file could
+ * be made (said; a cut name would be some other file's).
  */
 int AskTarget(char* name, char* work, const char* filter, const char* ending, const char* failure) {
   if (!AskFileName(g_app.main_window, name, filter, kAskSave)) return 0;
-  if (!EnsureEnding(name, kNameCapacity, ending) || !CopyBounded(work, kNameCapacity, name) ||
-      !AppendBounded(work, kNameCapacity, "~")) {
+  char folder[kNameCapacity];
+  bool fits = EnsureEnding(name, kNameCapacity, ending);
+  CopyBounded(folder, sizeof folder, name);
+  folder[FileNamePart(name) - name] = 0;  // the target's folder, with its backslash
+  if (!fits || !GetTempFileNameA(folder, "kst", 0, work)) {
     ShowFailure(failure, name);
     return 0;
   }
-  DeleteFileA(work);
   return 1;
 }
 
@@ -84,11 +88,14 @@ std::uint32_t PatchImage(const char* path) {
 void OnOpenCommand(WPARAM, LPARAM) {
   char name[kNameCapacity];
   name[0] = 0;
-  if (AskFileName(g_app.main_window, name, kRecordingFilter, kAskOpen) && name[0]) LoadRecording(name, 0);
+  // A recording or a playback started from its hotkey while the dialog was
+  // up works on the recording in hand: the chosen file is then not loaded.
+  if (AskFileName(g_app.main_window, name, kRecordingFilter, kAskOpen) && name[0] && g_app.run_mode == RUN_IDLE)
+    LoadRecording(name, 0);
 }
 
 void OnSaveCommand(WPARAM, LPARAM) {
-  char name[kNameCapacity], work[kNameCapacity];
+  char name[kNameCapacity], work[MAX_PATH];
   CopyBounded(name, sizeof name, g_app.shown_name);
   if (AskTarget(name, work, kRecordingFilter, kRecordingEnding, kSaveFailed) &&
       WriteRecording(work, name, true, 0, kSaveFailed))
@@ -96,7 +103,7 @@ void OnSaveCommand(WPARAM, LPARAM) {
 }
 
 void OnCompileCommand(WPARAM, LPARAM) {
-  char name[kNameCapacity], work[kNameCapacity];
+  char name[kNameCapacity], work[MAX_PATH];
   CopyBounded(name, sizeof name, g_app.shown_name);
   CutEnding(name, kRecordingEnding);
   if (!AskTarget(name, work, kProgramFilter, kProgramEnding, kCompileFailed)) return;

@@ -21,25 +21,24 @@ void ShowRecordingName(const char* path, std::uint32_t limit) {
 
 std::uint32_t LoadRecording(const char* path, std::int32_t offset) {
   constexpr std::uint32_t kSpareBytes = 4096;  // zero records: the end marker and more
-  if (g_app.event_buffer) FreeBlock(g_app.event_buffer);
-  g_app.event_buffer = nullptr;
   std::uint32_t size = FileSizeOf(path);
   // A size that leaves no room for the spare bytes reads nothing at all.
   std::uint32_t room = size + kSpareBytes < size ? 0 : size;
   auto* block = static_cast<std::uint8_t*>(AllocateBlock(room + kSpareBytes, 1));
   if (!block) return 0;
   std::uint32_t n = ReadFileAt(path, offset, block, room);
-  // Checked before it becomes the recording: while the warning is up, the
-  // commands it lets through must find nothing to play.
+  // The recording in hand stays until the file proves to be one: after the
+  // warning it still plays and saves, and the file's bytes never play.
   if (!IsRecording(block, n)) {
     FreeBlock(block);
     ShowNotRecording(path);
     return 0;
   }
+  if (g_app.event_buffer) FreeBlock(g_app.event_buffer);
   g_app.event_buffer = reinterpret_cast<InputEvent*>(block);
   // The records read, not the file's size: behind a self-playing copy's
   // records lies the image, which is no part of the recording.
-  g_app.event_count = RecordingLength(g_app.event_buffer, n / sizeof(InputEvent));
+  g_app.event_count = RecordingLength(n);
   ShowRecordingName(path, 29);
   return n;
 }

@@ -7,7 +7,7 @@ bool IsRecording(const std::uint8_t* bytes, std::uint32_t n) {
   return n > 1 && bytes[0] == 0 && n % sizeof(InputEvent) == 0;
 }
 
-std::uint32_t RecordingLength(const InputEvent* records, std::uint32_t count) {
+std::uint32_t RunLength(const InputEvent* records, std::uint32_t count) {
   std::uint32_t n = count ? 1 : 0;
   while (n < count && records[n].message != 0) ++n;
   return n;

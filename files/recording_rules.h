@@ -16,11 +16,15 @@ constexpr std::uint32_t kMarkerTextCapacity = 12;
 // a mouse move or another message whose low byte is 0).
 bool IsRecording(const std::uint8_t* bytes, std::uint32_t n);
 
-// The length of a recording of count records read from a file: up to its
-// first end marker (a record with message 0) or all of them. Record 0 is
-// always part of it, even all zero: playback starts by playing it, and a
-// valid file may begin with one.
-std::uint32_t RecordingLength(const InputEvent* records, std::uint32_t count);
+// The length in records of a recording read as n bytes: every record of the
+// file, those behind an end marker too, so that a recording opened and saved
+// or compiled keeps its bytes.
+constexpr std::uint32_t RecordingLength(std::uint32_t n) { return n / sizeof(InputEvent); }
+
+// The records a run of count records plays: up to its first end marker (a
+// record with message 0), or all of them. Record 0 is always played, even
+// all zero: a valid file may begin with one.
+std::uint32_t RunLength(const InputEvent* records, std::uint32_t count);
 
 // Writes value as five digits with leading zeros, or "-" and four, and longer
 // when it needs more (printf's "%05d"), into dst (kMarkerTextCapacity bytes).

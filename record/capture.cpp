@@ -4,6 +4,7 @@
 #include "core/heap_block.h"
 #include "core/ids.h"
 #include "core/input_release.h"
+#include "core/post_command.h"
 #include "core/run_mode.h"
 #include "core/state.h"
 #include "record/capture_rules.h"
@@ -38,16 +39,19 @@ void StartRecording() {
 }
 
 // Ends a recording, or a playback: the record command during a playback
-// stops it and cuts the recording where the playback was.
+// stops it and cuts the recording where the playback was inside a run.
 void StopRecording() {
   bool recording = g_app.run_mode == RUN_RECORDING;
-  if (!recording) g_app.event_count = g_app.play_position;
   ReleaseInput();
   KillTimer(g_app.main_window, TIMER_CAPTURE);
   g_app.run_mode = RUN_IDLE;
   WriteCaption();
+  // The playback ends as a stop request ends it, so that a self-playing copy
+  // ends with its playback whatever stopped it.
+  if (!recording) PostCommand(MAKEWPARAM(CMD_PLAY, 1), 0);
   if (!g_app.event_buffer) return;
-  g_app.event_count = TrimmedCount(g_app.event_buffer, g_app.event_count, HandleBits(g_app.main_window), recording);
+  g_app.event_count = recording ? TrimmedCount(g_app.event_buffer, g_app.event_count, HandleBits(g_app.main_window))
+                                : PlaybackCutCount(g_app.event_buffer, g_app.event_count, g_app.play_position);
   // The end marker. After a playback stopped at the very end of a full
   // buffer the position can be the capacity itself: nothing to mark there.
   if (g_app.event_count < Capacity()) ZeroMemory(&g_app.event_buffer[g_app.event_count], sizeof(InputEvent));

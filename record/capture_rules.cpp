@@ -44,15 +44,13 @@ int MakeCaptureRecord(std::uint32_t vk, bool down, std::uint32_t scan, std::int3
   return 1;
 }
 
-std::uint32_t TrimmedCount(const InputEvent* records, std::uint32_t count, std::uint32_t main_window,
-                           bool recording) {
-  std::uint32_t i = count ? count - 1 : 0;
-  while (i > 0) {
-    const InputEvent& r = records[i];
-    if (r.message == 0 || (r.message == WM_LBUTTONDOWN_ && r.window == main_window)) return i;
-    --i;
+std::uint32_t TrimmedCount(const InputEvent* records, std::uint32_t count, std::uint32_t main_window) {
+  for (std::uint32_t i = count; i > 1; --i) {
+    const InputEvent& r = records[i - 1];
+    if (r.message == WM_LBUTTONDOWN_ && r.window == main_window) return i - 1;
+    if (r.message != WM_MOUSEMOVE_ && r.message != WM_LBUTTONUP_) break;
   }
-  return recording ? ChordTrimmedCount(records, count) : count;
+  return ChordTrimmedCount(records, count);
 }
 
 std::uint32_t ChordTrimmedCount(const InputEvent* records, std::uint32_t count) {

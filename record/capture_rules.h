@@ -37,14 +37,21 @@ inline bool BufferNeedsGrowth(std::uint32_t event_count, std::uint32_t capacity)
   return event_count + kGrowthMargin >= capacity;
 }
 
-// The record count after the stop trim: cut at the last left-button press
-// made on the program's own window (the click that stopped the recording),
-// or at an end marker, searching back from the last record. Record 0 is
-// never examined; when the search reaches it the count stays. A recording
-// (not a playback cut by the record command) that nothing was cut from was
-// stopped by the hotkey: its closing chord goes instead (ChordTrimmedCount).
-std::uint32_t TrimmedCount(const InputEvent* records, std::uint32_t count, std::uint32_t main_window,
-                           bool recording);
+// The record count after the stop trim of a recording: the closing click
+// goes, that is a left press on the program's own window that is the last
+// press, with nothing behind it but its release and moves. A press on the
+// window earlier on (its caption bar dragged) is the user's and stays. Without
+// a closing click, the closing chord goes (ChordTrimmedCount). Record 0 is
+// never cut.
+std::uint32_t TrimmedCount(const InputEvent* records, std::uint32_t count, std::uint32_t main_window);
+
+// The record count after a playback stopped by the record command: the
+// records played, when it stopped inside a run; the whole recording when it
+// stopped between runs (before the first step of the next, or on the end
+// marker), so that what plays can always be saved too.
+inline std::uint32_t PlaybackCutCount(const InputEvent* records, std::uint32_t count, std::uint32_t position) {
+  return position > 0 && position < count && records[position].message != 0 ? position : count;
+}
 
 // Whether the key is one of the record hotkey's: Ctrl, Shift, Alt (either
 // hand, or either) and R.

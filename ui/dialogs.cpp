@@ -91,6 +91,9 @@ void InjectControl(HWND window, WPARAM timer) {
   InvalidateRect(box, nullptr, TRUE);
   InvalidateRect(control, nullptr, TRUE);
   if (edit) {
+    // Five digits: every count the box takes is one a compiled copy's
+    // five-digit field holds.
+    SendMessageA(control, EM_LIMITTEXT, 5, 0);
     SendMessageA(control, EM_SETSEL, 0, -1);
     SetFocus(control);
   }

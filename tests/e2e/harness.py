@@ -305,16 +305,17 @@ class Program:
                               seen, lambda s: s[0] == window.hwnd and control in (None, s[1]))
         retried(tries, attempt)
 
-    def type_into(self, box, edit, text):
+    def type_into(self, box, edit, text, shown=None):
         """Types the text over the edit box's text, and again after a click into the box when it does not show up
-        there; then Enter."""
+        there (as shown, when given); then Enter."""
         def attempt(i):
             self.take_keyboard(box, centre(edit.rect), edit.hwnd, click_first=i > 0)
             key("End")
             key("shift+Home")
             xdotool("type", "--delay", "20", text)
-            wait_until(f"{text!r} in {edit}", lambda: [c.text for c in self.children(box) if c.hwnd == edit.hwnd],
-                       lambda v: v == [text], timeout=10.0)
+            wait_until(f"{shown or text!r} in {edit}",
+                       lambda: [c.text for c in self.children(box) if c.hwnd == edit.hwnd],
+                       lambda v: v == [shown or text], timeout=10.0)
         retried(3, attempt)
         key("Return")
         self.wait_gone(box.hwnd)

@@ -6,7 +6,7 @@ import struct
 import subprocess
 
 from harness import (BOX_CLASS, COMPILE, OPEN, PLAY, ROOT, SAVE, Program, Target, check, check_runs, click,
-                     click_lines, expect_equal, key_lines, runs_in, wait_until, wine_path)
+                     click_lines, expect_equal, hotkey, is_filler, key_lines, runs_in, wait_until, wine_path)
 
 STUB_SIZE = 32768
 RECORD = struct.Struct("<5I")
@@ -66,14 +66,22 @@ def wait_runs(target, run, runs, what, copy=None):
 
 
 def test_open_and_save_through_the_dialogs_and_play(t):
+    # The recording holds records behind an end marker: never played, but part of it. A file that is none leaves it
+    # in place, and an editor's backup name beside the saved file (here a folder) is never touched.
     program, target = t.start(), Target(t)
     data, run = macro(t, target, "wren")
+    data += bytes(20) + data[20:40]
     (t.folder / "my macro.rec").write_bytes(data)
+    (t.folder / "no macro.rec").write_bytes(b"text")
+    (t.folder / "saved.rec~").mkdir()
     through_dialog(t, program, OPEN, "", "记录文件 (*.rec)", "my macro.rec")
     program.wait_caption(program.main.hwnd, "my macro.rec")
+    through_dialog(t, program, OPEN, "", "记录文件 (*.rec)", "no macro.rec")
+    program.answer(program.box(wine_path(t.folder / "no macro.rec")))
     through_dialog(t, program, SAVE, "my macro.rec", "记录文件 (*.rec)", "saved")
     program.wait_caption(program.main.hwnd, "saved.rec")
-    expect_equal((t.folder / "saved.rec").read_bytes(), data, "the saved recording")
+    expect_equal(((t.folder / "saved.rec").read_bytes(), sorted(f.name for f in t.folder.glob("[sk][as]*"))),
+                 (data, ["saved.rec", "saved.rec~"]), "the saved recording, and the files it left")
     target.clear()
     click(*program.button(PLAY))
     wait_runs(target, run, 1, "played from the play button after opening")
@@ -145,6 +153,13 @@ def test_compiled_copies(t):
         lines = wait_runs(target, played, runs, what, copy)
         expect_equal((runs_in(lines, run)[0] if played != run else 0, copy.wait_exit()), (0, 0),
                      f"{what}: runs of its own recording besides, and exit code")
+
+    target.focus()
+    target.cleared()
+    copy = Program(t, t.folder / "player.exe")
+    wait_until("the copy playing into the target", target.lines, lambda lines: [x for x in lines if not is_filler(x)])
+    hotkey("r")
+    expect_equal(copy.wait_exit(), 0, "exit code of the copy after the record chord")
 
     (t.folder / "broken.exe").write_bytes(compiled + b"\0")
     target.focus()

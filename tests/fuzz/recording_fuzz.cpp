@@ -29,7 +29,7 @@ void CheckRecording(const std::uint8_t* data, std::size_t size) {
   std::vector<InputEvent> records(size / sizeof(InputEvent));
   if (!records.empty()) std::memcpy(records.data(), data, records.size() * sizeof(InputEvent));
   std::uint32_t capacity = static_cast<std::uint32_t>(records.size());
-  std::uint32_t count = RecordingLength(records.data(), capacity);
+  std::uint32_t count = RunLength(records.data(), capacity);
   Require(count <= capacity && (capacity == 0 || count >= 1));
   for (std::uint32_t i = 1; i < count; ++i) Require(records[i].message != 0);
   Require(count == capacity || records[count].message == 0);

@@ -4,10 +4,8 @@
 
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "files/file_name_rules.h"
-#include "files/recording_rules.h"
 
 namespace {
 
@@ -129,21 +127,3 @@ TEST(FileNames, CompiledTextGivesKilobytesUpToAMegabyteAndCutsLongNames) {
   }
 }
 
-TEST(Recordings, LengthRunsToTheFirstEndMarkerBehindRecordZero) {
-  struct Case {
-    std::vector<std::uint32_t> messages;  // of the records read from a file
-    std::uint32_t length;
-    const char* what;
-  } cases[] = {
-      {{}, 0, "nothing read"},
-      {{0}, 1, "a file of one zero record: record 0 is a record"},
-      {{0, 256, 257, 0, 256}, 3, "a file that starts with a zero record plays from record 1, and saves whole"},
-      {{256, 257, 0, 256}, 2, "records behind an end marker are no part of it"},
-      {{512, 513, 514}, 3, "no end marker: every record read"},
-  };
-  for (const Case& c : cases) {
-    std::vector<InputEvent> records;
-    for (std::uint32_t m : c.messages) records.push_back({m, 1, 2, 3, 4});
-    EXPECT_EQ(RecordingLength(records.data(), static_cast<std::uint32_t>(records.size())), c.length) << c.what;
-  }
-}

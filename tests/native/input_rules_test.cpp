@@ -79,22 +79,24 @@ TEST(Capture, RecordsKeysButtonsAndMovesAsWindowsNumbersThem) {
   EXPECT_TRUE(BufferNeedsGrowth(900, 1000)) << "a hundred records kept free";
 }
 
-TEST(Capture, StopCutsAtTheLastPressOnTheOwnWindow) {
+TEST(Capture, StopCutsOnlyTheClosingClickOrWhatAStoppedRunDidNotPlay) {
+  constexpr std::uint32_t kRecording = 99;  // no play position: a recording stopped
   struct Case {
     const char* kinds;
-    std::uint32_t want;
+    std::uint32_t position, want;
   } cases[] = {
-      {"", 0}, {"C", 1},            // record 0 is never examined
-      {"kCu", 1}, {"kCukk", 1},     // the closing click and all after it go
-      {"kcu", 3},                   // a press on another window stays
-      {"ku", 2},                    // a release is no press
-      {"kCkCk", 3},                 // the last press wins
-      {"kk0k", 2},                  // an end marker stops the walk
-      {"kkm", 3},
+      {"", kRecording, 0}, {"C", kRecording, 1},         // record 0 is never examined
+      {"kCu", kRecording, 1}, {"kCumm", kRecording, 1},  // the closing click goes, its release and moves with it
+      {"kCukk", kRecording, 5},  // an earlier press on the own window (a caption bar dragged) is the user's
+      {"kCkc", kRecording, 4}, {"kcu", kRecording, 3},  // the last press is on another window
+      {"kCu", 2, 2},                                   // a playback stopped inside a run
+      {"kk0k", 2, 4}, {"kkk", 0, 3},                   // ... on the end marker, or before a run's first step
   };
   for (const Case& c : cases) {
     std::vector<InputEvent> r = Records(c.kinds);
-    EXPECT_EQ(TrimmedCount(r.data(), static_cast<std::uint32_t>(r.size()), 0x1234, false), c.want) << c.kinds;
+    const std::uint32_t n = static_cast<std::uint32_t>(r.size());
+    EXPECT_EQ(c.position == kRecording ? TrimmedCount(r.data(), n, 0x1234) : PlaybackCutCount(r.data(), n, c.position),
+              c.want) << c.kinds << " stopped at " << c.position;
   }
 }
 
@@ -231,11 +233,11 @@ TEST(Capture, StopCutsTheClosingChordAndNothingTheUserMadeBeforeIt) {
     std::vector<InputEvent> records = Word();
     records.insert(records.end(), c.tail.begin(), c.tail.end());
     std::uint32_t count = static_cast<std::uint32_t>(records.size());
-    EXPECT_EQ(TrimmedCount(records.data(), count, kMain, true), Word().size() + c.kept) << c.what;
+    EXPECT_EQ(TrimmedCount(records.data(), count, kMain), Word().size() + c.kept) << c.what;
   }
 
   std::vector<InputEvent> only_chord = {Key(kDown, 17), Key(kDown, 16), Key(kDown, 18), Key(kDown, 'R')};
-  EXPECT_EQ(TrimmedCount(only_chord.data(), 4, kMain, true), 1u) << "record 0 is never cut";
+  EXPECT_EQ(TrimmedCount(only_chord.data(), 4, kMain), 1u) << "record 0 is never cut";
 }
 
 TEST(Playback, AButtonMovesTheCursorToWhereItWasRecorded) {

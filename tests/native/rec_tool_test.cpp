@@ -133,19 +133,19 @@ TEST(RecCopy, CompilesAsTheProgramDoesAndReadsTheCopyBack) {
 
   Bytes copy;
   ASSERT_EQ(CompileCopy(recording, stub, 123456, true, copy), "");
-  ASSERT_EQ(copy.size(), kStubSize + 40) << "the records before the end marker follow the image";
+  ASSERT_EQ(copy.size(), kStubSize + 80) << "every record of the recording follows the image";
   EXPECT_EQ(std::string(reinterpret_cast<char*>(&copy[kFields]), 12), std::string("12345\0" "00001\0", 12));
   std::memcpy(&copy[kFields], fields, 12);
   EXPECT_TRUE(std::equal(stub.begin(), stub.end(), copy.begin())) << "nothing else of the image changes";
   EXPECT_TRUE(std::equal(copy.begin() + kStubSize, copy.end(), recording.begin()));
 
   ASSERT_EQ(CompileCopy(recording, stub, 3, false, copy), "");
-  EXPECT_NE(ShowFile(copy).find("repeat field \"00003\": 3 runs; speed field \"00000\": normal\n# 2 records"),
+  EXPECT_NE(ShowFile(copy).find("repeat field \"00003\": 3 runs; speed field \"00000\": normal\n# 4 records"),
             std::string::npos)
       << ShowFile(copy);
   Bytes extracted;
   EXPECT_EQ(ExtractRecords(copy, extracted), "");
-  EXPECT_EQ(extracted, Bytes(recording.begin(), recording.begin() + 40));
+  EXPECT_EQ(extracted, recording);
 
   Bytes twice = stub, none = stub, short_stub(stub.begin(), stub.end() - 1);
   std::memcpy(&twice[200], "$$$$$", 5);
@@ -174,5 +174,5 @@ TEST(RecCopy, CompilesAsTheProgramDoesAndReadsTheCopyBack) {
   Bytes odd = copy;
   odd.push_back(0);  // one byte more than the records
   EXPECT_NE(CheckFile(stub).find("nothing appended"), std::string::npos);
-  EXPECT_NE(CheckFile(odd).find("41 bytes are not a whole number"), std::string::npos);
+  EXPECT_NE(CheckFile(odd).find("81 bytes are not a whole number"), std::string::npos);
 }

@@ -1,6 +1,5 @@
 // Recording files and self-playing copies on real files: byte layouts, short
 // and broken files, failing saves and compiles, and what plays at start-up.
-#include <algorithm>
 #include <cstring>
 
 #include "core/heap_block.h"
@@ -81,7 +80,7 @@ WINE_TEST(LoadRecordingTakesWholeRecordingsOnlyAndWarnsOfTheRest) {
     EXPECT_EQ(std::to_string(n) + " " + Caption(window) + (seen.empty() ? "" : " | " + seen[0].text + " " + seen[0].caption),
               std::to_string(c.loaded) + " " + (c.loaded ? c.name.substr(0, 29) : "old.rec | 不是一个有效的记录 " + path),
               c.name + ": bytes, caption, warning");
-    EXPECT_EQ(Recording(), c.loaded ? c.bytes.substr(c.offset) : "(none)", c.name + ": the recording");
+    EXPECT_EQ(Recording(), c.loaded ? c.bytes.substr(c.offset) : Keys("OLD"), c.name + ": the recording");
     EXPECT_TRUE(c.loaded ? BlockSize(g_app.event_buffer) >= c.bytes.size() + 4096 &&
                                g_app.event_buffer[g_app.event_count].message == 0
                          : seen.size() == 1 && seen[0].owner == window && seen[0].topmost,
@@ -132,8 +131,10 @@ WINE_TEST(SaveAndCompileThatFailSaySoAndLeaveNoFile) {
     EXPECT_EQ(std::to_string(seen.size()) + " " + seen.back().caption + ": " + seen.back().text + " | " + Caption(window),
               (locked_file ? "3 " : "2 ") + ("Kestrova: " + (failure + c.named).substr(0, 255)) + " | kept.rec",
               what + ": boxes, the failure, the caption");
+    WIN32_FIND_DATAA work;
     EXPECT_TRUE(ReadBytes(c.named) == (locked_file ? "mine" : "") && !Exists(long_name + ".rec") &&
-                    !Exists(long_name + ".exe"), what + ": no file left, a locked one unchanged");
+                    !Exists(long_name + ".exe") && FindFirstFileA((f + "*.tmp").c_str(), &work) == INVALID_HANDLE_VALUE,
+                what + ": no file left (no work file either), a locked one unchanged");
   }
   for (HANDLE file : locked) CloseHandle(file);
   OPENFILENAMEA open, save;  // the open dialog takes existing files only; the save dialog asks before replacing one
@@ -203,35 +204,27 @@ WINE_TEST(PlayOnStartRefusesBrokenAndCutPaths) {
   DestroyMainWindow(window);
 }
 
-WINE_TEST(ASaveThatCannotBeWrittenKeepsTheFileItWouldReplace) {
-  const std::string f = ScratchFolder("replace"), target = f + "mine.rec", old = Keys("OLD RECORDING");
-  WriteBytes(target, old);
-  CreateDirectoryA((target + "~").c_str(), nullptr);  // the work file cannot be made
-  SetRecording(Keys("NEW"), "", 0);
+WINE_TEST(OpenLoadsNothingUnderARunStartedWhileItsDialogWasUp) {
+  const std::string path = ScratchFolder("open-run") + "new.rec";
+  WriteBytes(path, Keys("NEW"));
+  const InputEvent quiet[2] = {{WM_CHAR, 0, 0, 0, 0}, {WM_CHAR, 0, 0, 60000, 0}};  // plays nothing, slowly
   HWND window = MakeMainWindow();
-  std::vector<SeenBox> seen = Answered({target}, [] { OnSaveCommand(0, 0); });
-  EXPECT_EQ(seen.empty() ? "(no box)" : seen.back().text, "保存失败!" + target,
-            "the failure, once replacing was agreed to");
-  EXPECT_TRUE(ReadBytes(target) == old, "the old file, byte for byte");
-  RemoveDirectoryA((target + "~").c_str());
-  Answered({target}, [] { OnSaveCommand(0, 0); });
-  EXPECT_TRUE(ReadBytes(target) == Keys("NEW") && !Exists(target + "~"), "replaced whole, the work file gone");
+  for (std::uint32_t command : {CMD_RECORD, CMD_PLAY}) {
+    SetRecording(std::string(reinterpret_cast<const char*>(quiet), sizeof quiet), "", 0);
+    PostMessageA(window, WM_COMMAND, command, 0);  // dispatched by the dialog's own message loop
+    Answered({path}, [] { OnOpenCommand(0, 0); });
+    EXPECT_EQ(std::to_string(g_app.run_mode) + " " + g_app.shown_name, std::to_string(command) + " ",
+              "the run started in the dialog, and the name of the recording after it");
+    SendMessageA(window, WM_COMMAND, CMD_RECORD, 0);
+  }
   DestroyMainWindow(window);
 }
 
-WINE_TEST(AnInvalidFileIsNeverPlayable) {
-  const std::string path = ScratchFolder("invalid") + "bad.rec";
-  WriteBytes(path, "not a recording");
-  SetRecording(Keys("OLD"), "", 0);
+WINE_TEST(ARecordCommandBetweenRunsKeepsTheWholeRecording) {
+  SetRecording(Keys("AB"), "", 0);
   HWND window = MakeMainWindow();
-  // Dispatched by the warning's own message loop, while the warning is up.
-  PostMessageA(window, WM_COMMAND, CMD_PLAY, 0);
-  std::vector<std::string> texts;
-  for (const SeenBox& box : Answered({}, [&] { LoadRecording(path.c_str(), 0); })) texts.push_back(box.text);
-  std::sort(texts.begin(), texts.end());  // the answerer may meet the inner box first
-  EXPECT_EQ(texts.size() == 2 ? texts[0] + " | " + texts[1] : "(not two boxes)",
-            "不是一个有效的记录 | 没有记录\n\n按下蓝色按钮,重新开始录制", "the warning, and play finding no recording");
-  EXPECT_TRUE(g_app.run_mode == RUN_IDLE && !g_app.event_buffer, "idle, without a recording");
-  EXPECT_TRUE(!KillTimer(window, TIMER_PLAYBACK), "no playback timer armed");
+  SendMessageA(window, WM_COMMAND, CMD_PLAY, 0);  // the run's first step comes 25 ms later
+  SendMessageA(window, WM_COMMAND, CMD_RECORD, 0);
+  EXPECT_EQ(Recording(), Keys("AB"), "the recording after a stop before the run's first step");
   DestroyMainWindow(window);
 }

@@ -222,6 +222,7 @@ WINE_TEST(PlaybackInjectsKeysAndTheRecordCommandCutsIt) {
                                 {257, VK_LEFT, 0, 60, 0}, {256, VK_CONTROL, 0, 70, 0}, {257, VK_CONTROL, 0, 60070, 0}};
   g_app.event_buffer = static_cast<InputEvent*>(AllocateBlock(10, 20));
   std::memcpy(g_app.event_buffer, records, sizeof records);
+  g_app.event_count = 9;
   OnPlayCommand(CMD_PLAY, 0);
   PumpUntil([] { return g_app.play_position >= 8; }, "all but the last record played");
   ReplaceImport(&__imp_keybd_event, real);
@@ -233,4 +234,21 @@ WINE_TEST(PlaybackInjectsKeysAndTheRecordCommandCutsIt) {
   PlaybackStep(window);  // the step still pending
   EXPECT_EQ(g_app.event_count, 8u, "the pending step did nothing");
   DestroyMainWindow(window);
+}
+
+// Wine lets go of the keys itself when another of its windows takes the focus,
+// so this is seen here rather than from outside.
+WINE_TEST(AWindowGoingDuringAPlaybackLetsGoOfTheKeyItHolds) {
+  const InputEvent held[] = {{WM_KEYDOWN, 'Q', 0, 0, 0}, {WM_KEYUP, 'Q', 0, 60000, 0}};
+  for (UINT going : {WM_CLOSE, WM_ENDSESSION}) {
+    HWND window = MakeMainWindow();
+    g_app.event_buffer = static_cast<InputEvent*>(AllocateBlock(3, 20));
+    std::memcpy(g_app.event_buffer, held, sizeof held);
+    g_app.run_mode = RUN_IDLE;
+    OnPlayCommand(CMD_PLAY, 0);
+    PumpUntil([] { return (GetAsyncKeyState('Q') & 0x8000) != 0; }, "Q held down by the playback");
+    SendMessageA(window, going, TRUE, 0);
+    EXPECT_EQ(GetAsyncKeyState('Q') & 0x8000, 0, "Q after the window got message " + std::to_string(going));
+    DestroyMainWindow(window);
+  }
 }

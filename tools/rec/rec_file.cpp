@@ -118,9 +118,8 @@ std::string CompileCopy(const Bytes& recording, const Bytes& stub, std::int32_t 
   std::string problem = LoadProblem(recording.data(), recording.size());
   if (!problem.empty()) return "not a recording the program loads: " + problem;
   std::vector<InputEvent> records = RecordsOf(recording.data(), recording.size());
-  // The program writes the recording's length: up to the end marker behind
-  // record 0, never the marker.
-  std::uint32_t count = RecordingLength(records.data(), static_cast<std::uint32_t>(records.size()));
+  // The program writes the recording's length: every record of the file.
+  std::uint32_t count = RecordingLength(static_cast<std::uint32_t>(records.size() * sizeof(InputEvent)));
   if (stub.size() != kStubSize)
     return "the stub is " + std::to_string(stub.size()) + " bytes; a program image is " + std::to_string(kStubSize);
   for (char marker : {'@', '$'}) {

@@ -294,7 +294,7 @@ std::vector<InputEvent> RecordsOf(const std::uint8_t* bytes, std::size_t n) {
 std::size_t PlayedRecords(const std::vector<InputEvent>& records) {
   // A run plays its first record whatever it holds, and ends at the next end
   // marker after it: the recording's length as the program loads it.
-  return RecordingLength(records.data(), static_cast<std::uint32_t>(records.size()));
+  return RunLength(records.data(), static_cast<std::uint32_t>(records.size()));
 }
 
 RecordingSummary Summarize(const std::vector<InputEvent>& records) {
