@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "tools/rec/rec_file.h"
-#include "tools/rec/rec_text.h"
+#include "kestrova-rec/rec_file.h"
+#include "kestrova-rec/rec_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/rec/rec_text.h"
+#include "kestrova-rec/rec_text.h"
 
 #include <charconv>
 #include <cstring>

@@ -13,8 +13,8 @@
 #include <io.h>
 #endif
 
-#include "tools/rec/rec_file.h"
-#include "tools/rec/rec_text.h"
+#include "kestrova-rec/rec_file.h"
+#include "kestrova-rec/rec_text.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "tools/rec/rec_file.h"
+#include "kestrova-rec/rec_file.h"
 
 #include <cstring>
 
 #include "core/image_fields.h"
 #include "core/text_number.h"
 #include "files/recording_rules.h"
-#include "tools/rec/rec_text.h"
+#include "kestrova-rec/rec_text.h"
 
 namespace {
 
