@@ -75,8 +75,10 @@ WIN64_SHELL_OBJS := $(patsubst %.cpp,$(BUILD)/win64/obj/%.o,$(SHELL_SRCS))
 REC_TOOL_SRCS := $(wildcard kestrova-rec/*.cpp)
 REC_RULE_SRCS := files/recording_rules.cpp core/text.cpp core/text_number.cpp
 REC_DEPS := $(REC_TOOL_SRCS) $(REC_RULE_SRCS) $(wildcard kestrova-rec/*.h) core/input_event.h core/image_fields.h \
-  files/recording_rules.h core/text.h core/text_number.h
-REC_CXXFLAGS := -std=c++17 -O2 -Wall -Wextra -Werror -I. -DKESTROVA_STUB_SIZE=$(STUB_SIZE)
+  files/recording_rules.h core/text.h core/text_number.h res/kestrova.rc
+REC_VERSION := $(shell sed -n 's/.*"ProductVersion", "\(.*\)".*/\1/p' res/kestrova.rc)
+REC_CXXFLAGS := -std=c++17 -O2 -Wall -Wextra -Werror -I. -DKESTROVA_STUB_SIZE=$(STUB_SIZE) \
+  -DKESTROVA_VERSION='"$(REC_VERSION)"'
 REC_TOOLS := $(BUILD)/tool/kestrova-rec $(BUILD)/win32/kestrova-rec.exe
 
 $(BUILD)/tool/kestrova-rec: $(REC_DEPS)

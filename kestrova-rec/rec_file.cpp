@@ -1,5 +1,6 @@
 #include "kestrova-rec/rec_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/image_fields.h"
@@ -14,16 +15,16 @@ namespace {
 constexpr std::size_t kFieldBytes = sizeof ImageFields::repeat_marker;
 static_assert(offsetof(ImageFields, stub_size_text) == 2 * kFieldBytes, "the fields, then the size text");
 
-bool FindFields(const Bytes& file, RecSource& source) {
-  std::string size_text = std::to_string(kStubSize);
-  size_text.insert(0, size_text.size() < 6 ? 6 - size_text.size() : 0, '0');
-  std::size_t length = size_text.size(), found = 0, count = 0;
-  for (std::size_t i = 2 * kFieldBytes; i + length <= kStubSize; ++i)
-    if (std::memcmp(&file[i], size_text.data(), length) == 0) found = i, ++count;
-  if (count != 1 || file[found - 1] != 0 || file[found - 1 - kFieldBytes] != 0) return false;
-  source.repeat_field.assign(reinterpret_cast<const char*>(&file[found - 2 * kFieldBytes]), kFieldBytes - 1);
-  source.speed_field.assign(reinterpret_cast<const char*>(&file[found - kFieldBytes]), kFieldBytes - 1);
-  return true;
+std::uint32_t Le32(const std::uint8_t* at) {
+  return at[0] | at[1] << 8 | at[2] << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+}
+
+bool IsField(const std::uint8_t* at) {
+  return std::count(at, at + kFieldBytes - 1, 0) == 0 && at[kFieldBytes - 1] == 0;
+}
+
+std::string FieldText(const Bytes& file, std::size_t at) {
+  return std::string(reinterpret_cast<const char*>(&file[at]), kFieldBytes - 1);
 }
 
 // Occurrences of the five-character marker run, overlapping ones counted.
@@ -36,12 +37,7 @@ std::size_t MarkerCount(const Bytes& image, char marker) {
   return count;
 }
 
-std::string Printable(const std::string& field) {
-  std::string shown = field;
-  for (char& c : shown)
-    if (c < 0x20 || c > 0x7E) c = '?';
-  return "\"" + shown + "\"";
-}
+std::string Printable(const std::string& field) { return "\"" + Escaped(field) + "\""; }
 
 std::string Count(std::size_t n, const char* one, const char* more) {
   return std::to_string(n) + (n == 1 ? one : more);
@@ -52,14 +48,47 @@ std::string Seconds(std::uint64_t ms) {
   return std::to_string(ms / 1000) + "." + fraction.substr(1) + " s";
 }
 
+// Whether the file begins as text would: no control bytes but line ends and
+// tabs (a recording's first byte is 0, so a loadable one never passes).
+bool LooksLikeText(const Bytes& file) {
+  std::size_t n = std::min<std::size_t>(file.size(), 256);
+  return std::all_of(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n),
+                     [](std::uint8_t b) { return b >= 0x20 || b == '\n' || b == '\r' || b == '\t'; });
+}
+
 }  // namespace
+
+std::size_t ProgramImageFields(const Bytes& file) {
+  if (file.size() < kStubSize || file[0] != 'M' || file[1] != 'Z') return kNoFields;
+  std::uint32_t header = Le32(&file[0x3C]);
+  if (header > kStubSize - 4 || std::memcmp(&file[header], "PE\0\0", 4) != 0) return kNoFields;
+  std::string size_text = std::to_string(kStubSize);
+  size_text.insert(0, size_text.size() < 6 ? 6 - size_text.size() : 0, '0');
+  std::size_t length = size_text.size(), found = 0, count = 0;
+  for (std::size_t i = 2 * kFieldBytes; i + length <= kStubSize; ++i)
+    if (std::memcmp(&file[i], size_text.data(), length) == 0) found = i, ++count;
+  std::size_t fields = found - 2 * kFieldBytes;
+  if (count != 1 || !IsField(&file[fields]) || !IsField(&file[fields + kFieldBytes])) return kNoFields;
+  return fields;
+}
 
 RecSource ReadSource(const Bytes& file) {
   RecSource source{};
-  source.copy = file.size() >= 2 && file[0] == 'M' && file[1] == 'Z';
-  source.offset = source.copy ? kStubSize : 0;
-  source.record_bytes = file.size() > source.offset ? file.size() - source.offset : 0;
-  source.fields_found = source.copy && file.size() >= kStubSize && FindFields(file, source);
+  std::size_t fields = ProgramImageFields(file);
+  if (fields != kNoFields) {
+    source.kind = file.size() > kStubSize ? FileKind::kCopy : FileKind::kProgramImage;
+    source.offset = kStubSize;
+    source.record_bytes = file.size() - kStubSize;
+    source.repeat_field = FieldText(file, fields);
+    source.speed_field = FieldText(file, fields + kFieldBytes);
+  } else if ((file.size() >= 2 && file[0] == 'M' && file[1] == 'Z') ||
+             (file.size() >= 4 && std::memcmp(file.data(), "\x7f" "ELF", 4) == 0)) {
+    source.kind = FileKind::kOtherProgram;
+  } else if (!file.empty() && file[0] != 0 && LooksLikeText(file)) {
+    source.kind = FileKind::kText;
+  } else {
+    source.record_bytes = file.size();
+  }
   return source;
 }
 
@@ -74,34 +103,52 @@ std::string LoadProblem(const std::uint8_t* bytes, std::size_t n) {
          "message whose low byte is 0";
 }
 
+std::string StubProblem(const Bytes& stub) {
+  if (stub.size() != kStubSize)
+    return "it is " + std::to_string(stub.size()) + " bytes; a Kestrova program image is " + std::to_string(kStubSize);
+  std::size_t fields = ProgramImageFields(stub);
+  if (fields == kNoFields)
+    return "not a Kestrova program image: no program image holding the stub-size text behind its two fields";
+  if (FieldText(stub, fields) != "@@@@@" || FieldText(stub, fields + kFieldBytes) != "$$$$$")
+    return "its fields hold " + Printable(FieldText(stub, fields)) + " and " +
+           Printable(FieldText(stub, fields + kFieldBytes)) + ", not the markers: the image of a copy, not the program";
+  for (char marker : {'@', '$'}) {
+    std::size_t n = MarkerCount(stub, marker);
+    if (n != 1)
+      return "it holds \"" + std::string(5, marker) + "\" " + std::to_string(n) +
+             " times; a program image holds it exactly once";
+  }
+  return {};
+}
+
 std::string CheckFile(const Bytes& file) {
   RecSource source = ReadSource(file);
-  if (source.copy && !source.record_bytes)
-    return "a program image with nothing appended: not a self-playing copy";
+  if (source.kind == FileKind::kOtherProgram)
+    return "a program, but neither a Kestrova program image nor a self-playing copy";
+  if (source.kind == FileKind::kProgramImage) return "a Kestrova program image with nothing appended: not a self-playing copy";
+  if (source.kind == FileKind::kText) return "a text, not a recording: pack turns the text form into a recording";
   std::string problem = LoadProblem(file.data() + source.offset, source.record_bytes);
-  return problem.empty() || !source.copy ? problem : "its records: " + problem;
+  return problem.empty() || source.kind != FileKind::kCopy ? problem : "its records: " + problem;
 }
 
 std::string ShowFile(const Bytes& file) {
   RecSource source = ReadSource(file);
+  if (source.kind != FileKind::kRecording && source.kind != FileKind::kCopy) return {};
   const std::uint8_t* bytes = file.data() + source.offset;
   std::vector<InputEvent> records = RecordsOf(bytes, source.record_bytes);
   RecordingSummary s = Summarize(records);
   std::string out;
-  if (source.copy) {
+  if (source.kind == FileKind::kCopy) {
+    std::int32_t repeat = TextToInt(source.repeat_field.c_str());
+    bool fast = static_cast<std::uint8_t>(TextToInt(source.speed_field.c_str())) == 1;
     out += "# self-playing copy: a " + std::to_string(kStubSize) + "-byte program image, then the records\n";
-    if (source.fields_found) {
-      std::int32_t repeat = TextToInt(source.repeat_field.c_str());
-      bool fast = static_cast<std::uint8_t>(TextToInt(source.speed_field.c_str())) == 1;
-      out += "# repeat field " + Printable(source.repeat_field) + ": " + std::to_string(repeat) +
-             (repeat == 1 ? " run" : " runs") + "; speed field " + Printable(source.speed_field) +
-             (fast ? ": fast\n" : ": normal\n");
-    } else {
-      out += "# its repeat and speed fields were not found\n";
-    }
+    out += "# repeat field " + Printable(source.repeat_field) + ": " + std::to_string(repeat) +
+           (repeat == 1 ? " run" : " runs") + "; speed field " + Printable(source.speed_field) +
+           (fast ? ": fast\n" : ": normal\n");
   }
   out += "# " + Count(s.records, " record, ", " records, ") + Seconds(s.duration_ms) + ", " +
          Count(s.key_presses, " key press, ", " key presses, ") + Count(s.clicks, " click\n", " clicks\n");
+  if (s.steps_back) out += "# the clock steps back " + Count(s.steps_back, " time\n", " times\n");
   if (s.played < s.records)
     out += "# playback ends at the end marker, record " + std::to_string(s.played + 1) + " of " +
            std::to_string(s.records) + "; what follows it is never played\n";
@@ -114,31 +161,29 @@ std::string ShowFile(const Bytes& file) {
 }
 
 std::string CompileCopy(const Bytes& recording, const Bytes& stub, std::int32_t repeat_count, bool fast, Bytes& out) {
-  if (ReadSource(recording).copy) return "a program image, not a recording: take its records out with extract first";
-  std::string problem = LoadProblem(recording.data(), recording.size());
-  if (!problem.empty()) return "not a recording the program loads: " + problem;
-  std::vector<InputEvent> records = RecordsOf(recording.data(), recording.size());
-  // The program writes the recording's length: up to the end marker behind
-  // record 0, never the marker.
-  std::uint32_t count = RecordingLength(records.data(), static_cast<std::uint32_t>(records.size()));
-  if (stub.size() != kStubSize)
-    return "the stub is " + std::to_string(stub.size()) + " bytes; a program image is " + std::to_string(kStubSize);
-  for (char marker : {'@', '$'}) {
-    std::size_t n = MarkerCount(stub, marker);
-    if (n != 1)
-      return "the stub holds \"" + std::string(5, marker) + "\" " + std::to_string(n) +
-             " times; a program image holds it exactly once";
-  }
+  if (recording.size() > 0xFFFFFFFFu - kStubSize) return "the copy would be larger than the program can read";
   out = stub;
   PatchMarker(out.data(), static_cast<std::uint32_t>(out.size()), '@', repeat_count);
   PatchMarker(out.data(), static_cast<std::uint32_t>(out.size()), '$', fast ? 1 : 0);
-  out.insert(out.end(), recording.begin(), recording.begin() + count * sizeof(InputEvent));
+  // Every record goes in: the copy's length is its whole tail, as a
+  // recording's is its whole file.
+  out.insert(out.end(), recording.begin(), recording.end());
   return {};
+}
+
+std::string UnplayedNote(const Bytes& recording) {
+  std::vector<InputEvent> records = RecordsOf(recording.data(), recording.size());
+  std::size_t played = PlayedRecords(records);
+  if (played + 1 >= records.size()) return {};  // no end marker, or nothing behind it
+  return "record " + std::to_string(played + 1) + " is an end marker: the copy keeps all " +
+         std::to_string(records.size()) + " records, but its playback stops there and never plays the " +
+         std::to_string(records.size() - played - 1) + " after it";
 }
 
 std::string ExtractRecords(const Bytes& file, Bytes& out) {
   RecSource source = ReadSource(file);
-  if (!source.copy) return "not a self-playing copy: it does not start as a program image";
+  if (source.kind == FileKind::kRecording || source.kind == FileKind::kText)
+    return "not a self-playing copy: it does not start as a program image";
   std::string problem = CheckFile(file);
   if (!problem.empty()) return problem;
   out.assign(file.begin() + static_cast<std::ptrdiff_t>(source.offset), file.end());
