@@ -69,14 +69,16 @@ $(eval $(call image_rules,win64,x86_64-w64-mingw32,pe-x86-64))
 # tests and the benchmarks.
 WIN64_SHELL_OBJS := $(patsubst %.cpp,$(BUILD)/win64/obj/%.o,$(SHELL_SRCS))
 
-# --- kestrova-rec: the command-line tool for recordings and copies ----------
-# Plain C++17 over the program's own record layout, validity rule and marker
+# --- kestrova-rec/: the second product, the command-line tool for recordings
+# and copies. Plain C++17 over the program's own record layout, validity rule and marker
 # patch (the sources below), built natively and as a 32-bit console program.
-REC_TOOL_SRCS := $(wildcard tools/rec/*.cpp)
+REC_TOOL_SRCS := $(wildcard kestrova-rec/*.cpp)
 REC_RULE_SRCS := files/recording_rules.cpp core/text.cpp core/text_number.cpp
-REC_DEPS := $(REC_TOOL_SRCS) $(REC_RULE_SRCS) $(wildcard tools/rec/*.h) core/input_event.h core/image_fields.h \
-  files/recording_rules.h core/text.h core/text_number.h
-REC_CXXFLAGS := -std=c++17 -O2 -Wall -Wextra -Werror -I. -DKESTROVA_STUB_SIZE=$(STUB_SIZE)
+REC_DEPS := $(REC_TOOL_SRCS) $(REC_RULE_SRCS) $(wildcard kestrova-rec/*.h) core/input_event.h core/image_fields.h \
+  files/recording_rules.h core/text.h core/text_number.h res/kestrova.rc
+REC_VERSION := $(shell sed -n 's/.*"ProductVersion", "\(.*\)".*/\1/p' res/kestrova.rc)
+REC_CXXFLAGS := -std=c++17 -O2 -Wall -Wextra -Werror -I. -DKESTROVA_STUB_SIZE=$(STUB_SIZE) \
+  -DKESTROVA_VERSION='"$(REC_VERSION)"'
 REC_TOOLS := $(BUILD)/tool/kestrova-rec $(BUILD)/win32/kestrova-rec.exe
 
 $(BUILD)/tool/kestrova-rec: $(REC_DEPS)
@@ -95,9 +97,9 @@ test: $(BUILD)/tool/kestrova-rec
 # --- tests ----------------------------------------------------------------
 include tests/tests.mk
 
-# --- benchmarks: figures, not pass/fail (tools/bench.sh) -------------------
+# --- benchmarks: figures, not pass/fail (tools/bench/bench.sh) -------------------
 BENCH := $(BUILD)/bench
-BENCH_SRCS := $(sort $(wildcard tools/bench/*.cpp))
+BENCH_SRCS := tools/bench/bench.cpp
 
 $(BENCH)/bench.exe: $(BENCH_SRCS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o
 	@mkdir -p $(@D)
@@ -105,7 +107,7 @@ $(BENCH)/bench.exe: $(BENCH_SRCS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o
 	  -o $@ $(BENCH_SRCS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o -luser32 -lgdi32 -lcomdlg32 -lshell32 -lpsapi
 
 bench: $(BENCH)/bench.exe images $(E2E_HELPERS)
-	tools/bench.sh
+	tools/bench/bench.sh
 
 clean:
 	rm -rf $(BUILD)

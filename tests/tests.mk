@@ -58,11 +58,11 @@ test: images native-tests wine-tests
 fuzz: $(FUZZERS)
 	tools/run_fuzzers.sh 300
 
-# --- kestrova-rec: its native tests and its fuzzer (tools/rec/) --------------
-REC_LIB_SRCS := $(filter-out tools/rec/main.cpp,$(REC_TOOL_SRCS))
+# --- kestrova-rec: its native tests and its fuzzer (kestrova-rec/) --------------
+REC_LIB_SRCS := $(filter-out kestrova-rec/main.cpp,$(REC_TOOL_SRCS))
 REC_NATIVE_OBJS := $(patsubst %.cpp,$(NATIVE)/obj/%.o,$(REC_LIB_SRCS))
 $(REC_NATIVE_OBJS) $(NATIVE)/obj/tests/native/rec_tool_test.o: NATIVE_CXXFLAGS += -I. -DKESTROVA_STUB_SIZE=$(STUB_SIZE)
-$(NATIVE)/unit_tests: $(REC_NATIVE_OBJS)
+$(NATIVE)/unit_tests: $(REC_NATIVE_OBJS) | $(BUILD)/tool/kestrova-rec
 -include $(REC_NATIVE_OBJS:.o=.d)
 
 $(NATIVE)/rec_text_fuzz: tests/fuzz/rec_text_fuzz.cpp $(REC_LIB_SRCS) $(REC_RULE_SRCS)

@@ -1,6 +1,6 @@
 // Times the file commands on a large recording: loading, saving and compiling
 // 1 000 000 records (20 MB), under Wine or Windows. Built against the
-// program's own objects by tools/bench_files.sh, which also runs it:
+// program's own objects by tools/bench/files.sh, which also runs it:
 //
 //   bench_files.exe IMAGE [RUNS]
 //

@@ -11,7 +11,7 @@
 # KESTROVA_BENCH_PARTS chooses parts (default: all of
 # "capture pace growth-rule growth-steps record-cpu").
 set -u -o pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 source tools/wine_env.sh
 
 parts=${KESTROVA_BENCH_PARTS:-capture pace growth-rule growth-steps record-cpu}

@@ -13,17 +13,34 @@
 // records start here.
 constexpr std::size_t kStubSize = KESTROVA_STUB_SIZE;
 
+// The largest repeat count a copy's five-digit field holds.
+constexpr std::int32_t kMaxRepeat = 99999;
+
 using Bytes = std::vector<std::uint8_t>;
 
-// What a file holds. A file that starts as a program image ("MZ") is taken
-// for a self-playing copy, any other for a recording file: a recording
-// always starts with a zero byte.
+constexpr std::size_t kNoFields = static_cast<std::size_t>(-1);
+
+/*
+ * Where the first stub-size bytes of the file hold the program's repeat
+ * field, or kNoFields when they are not a Kestrova program image: a PE image
+ * holding the stub-size text exactly once, right behind two five-character
+ * fields that each end with a zero byte (the markers, or a copy's digits).
+ */
+std::size_t ProgramImageFields(const Bytes& file);
+
+enum class FileKind {
+  kRecording,     // anything that is not a program image: judged by the load rule
+  kCopy,          // a program image with records behind it
+  kProgramImage,  // a Kestrova program image with nothing behind it
+  kOtherProgram,  // a program that is not Kestrova's (a Windows or a Linux one)
+  kText,          // text that the program would not load: pack's input, not show's
+};
+
 struct RecSource {
-  bool copy;
+  FileKind kind;
   std::size_t offset;        // where the records start: 0, or the stub size
   std::size_t record_bytes;  // from offset to the end of the file
-  bool fields_found;         // a copy's repeat and speed fields were found
-  std::string repeat_field;  // their five characters, as compiled in
+  std::string repeat_field;  // a copy's fields, as compiled in
   std::string speed_field;
 };
 
@@ -33,20 +50,29 @@ RecSource ReadSource(const Bytes& file);
 // when it would load them.
 std::string LoadProblem(const std::uint8_t* bytes, std::size_t n);
 
+// Why the file is no stub a copy can be compiled from, or an empty text.
+std::string StubProblem(const Bytes& stub);
+
 // Why the program would not play the file (a recording, or a copy's
 // records), or an empty text when it would.
 std::string CheckFile(const Bytes& file);
 
 // The text show prints: what the file is, its summary and every record.
+// Nothing for a program that is no copy, or a text (CheckFile says why).
 std::string ShowFile(const Bytes& file);
 
 /*
  * The bytes of a self-playing copy that the program's compile command writes
  * for this recording, repeat count and speed: the stub with its markers
- * patched, then the records up to the first end marker. Returns an empty
- * text with the bytes in out, or why it cannot be done.
+ * patched, then every record. Returns an empty text with the bytes in out,
+ * or why it cannot be done; the recording and the stub are checked first
+ * (LoadProblem, StubProblem) by the caller, who names the file.
  */
 std::string CompileCopy(const Bytes& recording, const Bytes& stub, std::int32_t repeat_count, bool fast, Bytes& out);
+
+// What a copy of the recording holds that its playback never reaches, or an
+// empty text: compile reports it.
+std::string UnplayedNote(const Bytes& recording);
 
 // The records of a self-playing copy as a recording file. Returns an empty
 // text with the bytes in out, or why there are none the program would play.

@@ -29,9 +29,10 @@ std::size_t PlayedRecords(const std::vector<InputEvent>& records);
 struct RecordingSummary {
   std::size_t records;
   std::size_t played;         // PlayedRecords
-  std::uint64_t duration_ms;  // sum of the played records' gaps
+  std::uint64_t duration_ms;  // sum of the played records' forward gaps
   std::size_t key_presses;
   std::size_t clicks;         // left and right presses
+  std::size_t steps_back;     // records whose time is before the one ahead
 };
 
 RecordingSummary Summarize(const std::vector<InputEvent>& records);
@@ -42,17 +43,32 @@ void AppendRecordLines(std::string& out, const std::vector<InputEvent>& records)
 // The key's name ("A", "Ctrl", "F12", "Num5"), or its code as "0xba".
 std::string KeyName(std::uint8_t vk);
 
+// The key names and aliases pack reads, as lines for --help.
+std::string KeyNamesHelp();
+
+// The text with every byte that a terminal could take for a control, and
+// the quote and backslash, written as \xHH.
+std::string Escaped(std::string_view text);
+
 struct PackError {
-  std::size_t line;  // 1-based line of the text
+  std::size_t line;  // 1-based line of the text; 0: the text as a whole
   std::string what;
+};
+
+// At most this many errors are kept, in the order of their lines.
+constexpr std::size_t kShownErrors = 10;
+
+struct PackErrors {
+  std::vector<PackError> first;
+  std::size_t count = 0;  // all of them
 };
 
 /*
  * Turns the text form back into records. Returns true with the bytes in out,
- * or false with the line and what is wrong there (out is then unspecified).
- * Bytes the program would refuse to load are an error too, named at the
- * first record's line.
+ * or false with every line that is wrong and what is wrong there (out is then
+ * unspecified). Bytes the program would refuse to load are an error too,
+ * named at the first record's line; so are UTF-16 and binary input.
  */
-bool PackText(std::string_view text, std::vector<std::uint8_t>& out, PackError& error);
+bool PackText(std::string_view text, std::vector<std::uint8_t>& out, PackErrors& errors);
 
 #endif

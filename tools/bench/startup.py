@@ -3,7 +3,7 @@
 to its main window shown on the X display, started the way the tests start
 it (tools/wine_run.sh), on a private Xvfb with the prefix already made.
 
-usage: tools/bench_startup.py [--runs N] [--routes auto,native,qemu] [--e2e]
+usage: tools/bench/startup.py [--runs N] [--routes auto,native,qemu] [--e2e]
 
 Each build is measured by every route asked for that can run it (the
 64-bit build always goes through wine64), in two states of Wine:
@@ -30,7 +30,7 @@ import tempfile
 import time
 from pathlib import Path
 
-ROOT = Path(__file__).resolve().parents[1]
+ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 import harness  # noqa: E402
 

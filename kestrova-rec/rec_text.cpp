@@ -1,5 +1,6 @@
-#include "tools/rec/rec_text.h"
+#include "kestrova-rec/rec_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <unordered_map>
@@ -52,11 +53,34 @@ constexpr NamedKey kNamedKeys[] = {
     {0xA3, "RightCtrl"},  {0xA4, "LeftAlt"},    {0xA5, "RightAlt"},
 };
 
+// Other names people write for a key: accepted, and shown as the key's
+// own name. An alias with code -1 is only answered: it could mean either.
+struct KeyAlias {
+  const char* alias;
+  int vk;
+  const char* hint;
+};
+constexpr KeyAlias kKeyAliases[] = {
+    {"Escape", 0x1B, nullptr},      {"Return", 0x0D, nullptr},      {"Control", 0x11, nullptr},
+    {"Ctl", 0x11, nullptr},         {"Del", 0x2E, nullptr},         {"Ins", 0x2D, nullptr},
+    {"Back", 0x08, nullptr},        {"BS", 0x08, nullptr},          {"PgUp", 0x21, nullptr},
+    {"Prior", 0x21, nullptr},       {"PgDn", 0x22, nullptr},        {"PgDown", 0x22, nullptr},
+    {"Next", 0x22, nullptr},        {"Win", 0x5B, nullptr},         {"LWin", 0x5B, nullptr},
+    {"RWin", 0x5C, nullptr},        {"Windows", 0x5B, nullptr},     {"LShift", 0xA0, nullptr},
+    {"RShift", 0xA1, nullptr},      {"LCtrl", 0xA2, nullptr},       {"RCtrl", 0xA3, nullptr},
+    {"LControl", 0xA2, nullptr},    {"RControl", 0xA3, nullptr},    {"LAlt", 0xA4, nullptr},
+    {"RAlt", 0xA5, nullptr},        {"AltGr", 0xA5, nullptr},       {"Caps", 0x14, nullptr},
+    {"Capital", 0x14, nullptr},     {"PrtSc", 0x2C, nullptr},       {"Print", 0x2C, nullptr},
+    {"Snapshot", 0x2C, nullptr},    {"Break", 0x13, nullptr},       {"Scroll", 0x91, nullptr},
+    {"ArrowLeft", 0x25, nullptr},   {"ArrowUp", 0x26, nullptr},     {"ArrowRight", 0x27, nullptr},
+    {"ArrowDown", 0x28, nullptr},   {"ContextMenu", 0x5D, nullptr}, {"Menu", -1, "Alt or Apps (the menu key)"},
+};
+
 // Names of all 256 codes, made once: the letters, digits, F1 to F24 and the
 // keypad digits follow their codes.
 struct KeyNames {
   std::string name[256];
-  std::unordered_map<std::string, std::uint8_t> code;  // by lower-case name
+  std::unordered_map<std::string, std::uint8_t> code;  // by lower-case name or alias
 };
 
 std::string Lower(std::string_view text) {
@@ -82,6 +106,8 @@ const KeyNames& Names() {
         n.code[Lower(n.name[vk])] = static_cast<std::uint8_t>(vk);
       }
     }
+    for (const KeyAlias& alias : kKeyAliases)
+      if (alias.vk >= 0) n.code[Lower(alias.alias)] = static_cast<std::uint8_t>(alias.vk);
     return n;
   }();
   return names;
@@ -107,16 +133,25 @@ void PadTo(std::string& out, std::size_t from, std::size_t width) {
   if (out.size() - from < width) out.append(width - (out.size() - from), ' ');
 }
 
-// The gap before the record: the time a playing step waits, the unsigned
-// difference of the two times, also when the clock wrapped.
 // What playback makes of the record, for the comment: nothing for a
 // message it does not know, and the end of the run at its end marker.
 enum Fate { kPlayed, kPassedOver, kEndsRun, kNeverReached };
 
-void AppendLine(std::string& out, std::uint32_t gap, const InputEvent& e, Fate fate) {
+// The gap before the record: the difference of the two times, negative when
+// the clock stepped back, and a clock that wrapped still counts forward.
+std::int32_t GapBefore(std::uint32_t time, std::uint32_t previous) {
+  return static_cast<std::int32_t>(time - previous);
+}
+
+std::size_t DigitsOf(std::int32_t gap) {
+  char digits[16];
+  return static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, gap).ptr - digits);
+}
+
+void AppendLine(std::string& out, std::int32_t gap, std::size_t width, const InputEvent& e, Fate fate) {
   char digits[16];
   char* end = std::to_chars(digits, digits + sizeof digits, gap).ptr;
-  if (end - digits < 6) out.append(6 - (end - digits), ' ');
+  if (static_cast<std::size_t>(end - digits) < width) out.append(width - static_cast<std::size_t>(end - digits), ' ');
   out.append(digits, end);
   out += "  ";
   std::size_t event = out.size();
@@ -145,6 +180,7 @@ void AppendLine(std::string& out, std::uint32_t gap, const InputEvent& e, Fate f
   }
   if (fate == kEndsRun) note = "# playback ends here";
   if (fate == kPassedOver) note = "# not played";
+  if (gap < 0 && !note) note = "# the clock stepped back";
   // The fields a person rarely edits, after the event, in a column.
   bool code = key && e.param_l != e.param_h * 256 + (e.param_l & 0xFF);
   if (key || code || e.window || note) PadTo(out, event, 22);
@@ -175,30 +211,49 @@ bool ParseUnsigned(std::string_view token, std::uint32_t& value, int base = 10) 
   return ec == std::errc() && end == token.data() + token.size();
 }
 
-bool ParseSigned(std::string_view token, std::int32_t& value) {
-  if (token.empty()) return false;
-  auto [end, ec] = std::from_chars(token.data(), token.data() + token.size(), value);
-  return ec == std::errc() && end == token.data() + token.size();
-}
+bool IsHex(std::string_view token) { return token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X'); }
 
-// A number written in decimal or, after "0x", in hexadecimal.
+// A number written in decimal or, after "0x", in hexadecimal: every number
+// of the text reads this way.
 bool ParseNumber(std::string_view token, std::uint32_t& value) {
-  if (token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X'))
-    return ParseUnsigned(token.substr(2), value, 16);
-  return ParseUnsigned(token, value);
+  return IsHex(token) ? ParseUnsigned(token.substr(2), value, 16) : ParseUnsigned(token, value);
 }
 
+// A signed field: -2147483648 to 2147483647, or its 32 bits in hexadecimal
+// (0xffffffff is -1), each with a minus sign if wanted.
+bool ParseSigned(std::string_view token, std::int32_t& value) {
+  bool minus = !token.empty() && token[0] == '-';
+  std::uint32_t magnitude = 0;
+  if (!ParseNumber(token.substr(minus), magnitude)) return false;
+  if (!IsHex(token.substr(minus)) && magnitude > (minus ? 0x80000000u : 0x7FFFFFFFu)) return false;
+  value = static_cast<std::int32_t>(minus ? 0u - magnitude : magnitude);
+  return true;
+}
+
+// A key by name or alias, by its code in hexadecimal, or in decimal when
+// written with two digits or more: one digit is that digit's key.
 bool ParseKey(std::string_view token, std::uint32_t& vk) {
-  if (token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X'))
-    return ParseUnsigned(token.substr(2), vk, 16) && vk <= 0xFF;
+  if (IsHex(token) || (token.size() > 1 && token[0] >= '0' && token[0] <= '9'))
+    return ParseNumber(token, vk) && vk <= 0xFF;
+  std::string name = Lower(token);
+  if (name.compare(0, 3, "vk_") == 0) name.erase(0, 3);
   const auto& code = Names().code;
-  auto found = code.find(Lower(token));
+  auto found = code.find(name);
   if (found == code.end()) return false;
   vk = found->second;
   return true;
 }
 
-std::string Quoted(std::string_view token) { return "\"" + std::string(token) + "\""; }
+std::string Quoted(std::string_view token) { return "\"" + Escaped(token) + "\""; }
+
+// What to say of a key that is not known: the name it may have meant.
+std::string UnknownKey(std::string_view token) {
+  std::string lower = Lower(token);
+  for (const KeyAlias& alias : kKeyAliases)
+    if (alias.vk < 0 && lower == Lower(alias.alias))
+      return "unknown key " + Quoted(token) + ": did you mean " + alias.hint + "?";
+  return "unknown key " + Quoted(token) + ": a key name (see --help) or its code, 0x00 to 0xff or 10 to 255";
+}
 
 constexpr std::size_t kMaxTokens = 12;
 
@@ -248,13 +303,13 @@ std::string ReadEvent(const Line& line, InputEvent& e) {
       args = 1;
       if (line.count < 3) return word + " needs a key";
       if (!ParseKey(line.token[2], e.param_l))
-        return "unknown key " + Quoted(line.token[2]) + ": a key name or its code, 0x00 to 0xff";
+        return UnknownKey(line.token[2]);
     } else {
       args = 2;
       std::int32_t x = 0, y = 0;
       if (line.count < 4) return word + " needs a position: " + word + " X Y";
       if (!ParseSigned(line.token[2], x) || !ParseSigned(line.token[3], y))
-        return "a position is two numbers from -2147483648 to 2147483647";
+        return "a position is two numbers from -2147483648 to 2147483647 (or 0x0 to 0xffffffff)";
       e.param_l = static_cast<std::uint32_t>(x);
       e.param_h = static_cast<std::uint32_t>(y);
     }
@@ -302,7 +357,9 @@ RecordingSummary Summarize(const std::vector<InputEvent>& records) {
   s.records = records.size();
   s.played = PlayedRecords(records);
   for (std::size_t i = 0; i < s.played; ++i) {
-    if (i) s.duration_ms += records[i].time - records[i - 1].time;
+    std::int32_t gap = i ? GapBefore(records[i].time, records[i - 1].time) : 0;
+    if (gap > 0) s.duration_ms += static_cast<std::uint32_t>(gap);
+    s.steps_back += gap < 0;
     s.key_presses += records[i].message == kKeyDown;
     s.clicks += records[i].message == kLeftDown || records[i].message == kRightDown;
   }
@@ -317,25 +374,49 @@ void AppendRecordLines(std::string& out, const std::vector<InputEvent>& records)
   out += "start ";
   AppendNumber(out, previous);
   out += '\n';
+  // Every gap in one column, however wide the widest.
+  std::size_t width = 6;
+  for (std::size_t i = 1; i < records.size(); ++i)
+    width = std::max(width, DigitsOf(GapBefore(records[i].time, records[i - 1].time)));
   std::size_t played = PlayedRecords(records);
   for (std::size_t i = 0; i < records.size(); ++i) {
     const InputEvent& e = records[i];
     Fate fate = i > played ? kNeverReached : i == played ? kEndsRun : WordFor(e.message) ? kPlayed : kPassedOver;
-    AppendLine(out, e.time - previous, e, fate);
+    AppendLine(out, GapBefore(e.time, previous), width, e, fate);
     previous = e.time;
   }
 }
 
-bool PackText(std::string_view text, std::vector<std::uint8_t>& out, PackError& error) {
+// Why the bytes are no text to pack, or an empty text.
+std::string NotText(std::string_view text) {
+  if (text.size() >= 2 && ((text[0] == '\xFF' && text[1] == '\xFE') || (text[0] == '\xFE' && text[1] == '\xFF')))
+    return "this is UTF-16 text; save it as UTF-8 (or ASCII) and pack that";
+  if (text.size() >= 2 && text[0] != 0 && text[1] == 0)
+    return "this looks like UTF-16 text; save it as UTF-8 (or ASCII) and pack that";
+  if (text.find('\0') != std::string_view::npos)
+    return text.size() >= 2 && text[0] == 'M' && text[1] == 'Z' ? "this is a program, not text; use show"
+                                                                 : "this is a binary recording, not text; use show";
+  return {};
+}
+
+bool PackText(std::string_view text, std::vector<std::uint8_t>& out, PackErrors& errors) {
   out.clear();
+  errors = PackErrors{};
   std::uint32_t time = 0;
   bool started = false;
   std::size_t first_record_line = 0;
   std::size_t number = 0;
   auto fail = [&](std::string what) {
-    error = {number, std::move(what)};
-    return false;
+    if (errors.first.size() < kShownErrors) errors.first.push_back({number, std::move(what)});
+    ++errors.count;
   };
+  std::string not_text = NotText(text);
+  if (!not_text.empty()) {
+    fail(not_text);
+    return false;
+  }
+  // Windows' editors may begin a UTF-8 text with a byte-order mark.
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   for (std::size_t at = 0; at < text.size();) {
     std::size_t end = text.find('\n', at);
     if (end == std::string_view::npos) end = text.size();
@@ -345,40 +426,87 @@ bool PackText(std::string_view text, std::vector<std::uint8_t>& out, PackError& 
     raw = raw.substr(0, raw.find('#'));
     if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
     Line line = Split(raw);
-    if (line.overlong) return fail("too many fields");
+    if (line.overlong) {
+      fail("too many fields");
+      continue;
+    }
     if (!line.count) continue;
     if (Lower(line.token[0]) == "start") {
-      if (first_record_line) return fail("start comes before the first record");
-      if (started) return fail("a second start line");
-      if (line.count != 2 || !ParseUnsigned(line.token[1], time))
-        return fail("start needs the first record's time: start 0 to start 4294967295");
+      if (first_record_line) fail("start comes before the first record");
+      else if (started) fail("a second start line");
+      else if (line.count != 2 || !ParseNumber(line.token[1], time))
+        fail("start needs the first record's time: start 0 to start 4294967295");
       started = true;
       continue;
     }
-    std::uint32_t gap = 0;
-    if (!ParseUnsigned(line.token[0], gap))
-      return fail("a record line starts with its gap in milliseconds (0 to 4294967295), not " +
-                  Quoted(line.token[0]));
-    if (line.count < 2) return fail("a gap without an event");
+    std::int32_t gap = 0;
+    if (!ParseSigned(line.token[0], gap)) {
+      fail("a record line starts with its gap in milliseconds (-2147483648 to 2147483647), not " +
+           Quoted(line.token[0]));
+      continue;
+    }
+    if (line.count < 2) {
+      fail("a gap without an event");
+      continue;
+    }
     InputEvent e;
     std::string problem = ReadEvent(line, e);
-    if (!problem.empty()) return fail(problem);
+    if (!problem.empty()) {
+      fail(problem);
+      continue;
+    }
     if (!first_record_line) first_record_line = number;
-    time += gap;
+    time += static_cast<std::uint32_t>(gap);
     e.time = time;
     std::size_t size = out.size();
     out.resize(size + sizeof e);
     std::memcpy(out.data() + size, &e, sizeof e);
+    if (out.size() > 0xFFFFFFFFu - sizeof(InputEvent)) {
+      fail("more records than a file can hold");
+      return false;
+    }
   }
+  if (errors.count) return false;
   if (!first_record_line) {
     number = number ? number : 1;
-    return fail("no records");
+    fail("no records");
+    return false;
   }
-  if (out.size() > 0xFFFFFFFFu - sizeof(InputEvent)) return fail("more records than a file can hold");
   if (!IsRecording(out.data(), static_cast<std::uint32_t>(out.size()))) {
     number = first_record_line;
-    return fail("the program loads a recording only when its first record is a key-down, a move or "
-                "another message whose low byte is 0");
+    fail("the program loads a recording only when its first record is a key-down, a move or "
+         "another message whose low byte is 0");
+    return false;
   }
   return true;
+}
+
+std::string Escaped(std::string_view text) {
+  std::string shown;
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7F && c != '\\' && c != '"') {
+      shown += c;
+    } else {
+      shown += "\\x";
+      shown += "0123456789abcdef"[byte >> 4];
+      shown += "0123456789abcdef"[byte & 15];
+    }
+  }
+  return shown;
+}
+
+std::string KeyNamesHelp() {
+  std::string help, line;
+  auto add = [&](const std::string& word) {
+    if (line.size() + 1 + word.size() > 76) help += line + "\n", line.clear();
+    line += (line.empty() ? "  " : " ") + word;
+  };
+  for (int vk = 0; vk < 256; ++vk)
+    if (Names().name[vk][0] != '0' || Names().name[vk].size() == 1) add(Names().name[vk]);
+  help += line + "\nand, read as the name after =:\n";
+  line.clear();
+  for (const KeyAlias& alias : kKeyAliases)
+    if (alias.vk >= 0) add(std::string(alias.alias) + "=" + Names().name[alias.vk]);
+  return help + line + "\n";
 }

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# usage: tools/bench_rec.sh [RECORDS]
+# usage: tools/bench/rec.sh [RECORDS]
 #
 # Reports how long kestrova-rec takes to show and to pack a recording of
 # RECORDS records (default 1000000): moves, key presses and clicks as a
 # long session would hold them. Figures only; it passes or fails nothing.
 # With WINE=1 the Windows build is timed under Wine as well.
 set -eu
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 records=${1:-1000000}
 make -s build/tool/kestrova-rec >/dev/null
 dir=build/bench-rec
