@@ -12,7 +12,7 @@ RUNTIME_SRCS := app/entry.cpp app/runtime.cpp
 SHELL_SRCS := $(filter-out $(RUNTIME_SRCS),$(PRODUCT_SRCS))
 
 # The decisions kept free of Win32, tested natively on Linux.
-PLAIN_SRCS := core/text.cpp core/text_number.cpp core/title_line.cpp core/admission.cpp \
+PLAIN_SRCS := core/text.cpp core/text_number.cpp core/title_line.cpp core/admission.cpp core/certificate_table.cpp \
               app/command_tail.cpp app/settings_path.cpp record/capture_rules.cpp play/playback_rules.cpp
 PLAIN_SRCS += ui/options_menu.cpp ui/dialog_texts.cpp
 PLAIN_SRCS += files/recording_rules.cpp files/file_name_rules.cpp

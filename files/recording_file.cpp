@@ -19,16 +19,17 @@ void ShowRecordingName(const char* path, std::uint32_t limit) {
   WriteCaption();
 }
 
-std::uint32_t LoadRecording(const char* path, std::int32_t offset) {
+std::uint32_t LoadRecording(const char* path, std::int32_t offset, std::uint32_t end) {
   constexpr std::uint32_t kSpareBytes = 4096;  // zero records: the end marker and more
   if (g_app.event_buffer) FreeBlock(g_app.event_buffer);
   g_app.event_buffer = nullptr;
-  std::uint32_t size = FileSizeOf(path);
+  std::uint32_t size = end ? end : FileSizeOf(path);
   // A size that leaves no room for the spare bytes reads nothing at all.
   std::uint32_t room = size + kSpareBytes < size ? 0 : size;
   auto* block = static_cast<std::uint8_t*>(AllocateBlock(room + kSpareBytes, 1));
   if (!block) return 0;
-  std::uint32_t n = ReadFileAt(path, offset, block, room);
+  std::uint32_t from = static_cast<std::uint32_t>(offset);
+  std::uint32_t n = room > from ? ReadFileAt(path, offset, block, room - from) : 0;
   // Checked before it becomes the recording: while the warning is up, the
   // commands it lets through must find nothing to play.
   if (!IsRecording(block, n)) {
