@@ -3,7 +3,7 @@ program or to a self-playing copy is no recording."""
 import struct
 import subprocess
 
-from harness import COMPILE, IDLE, MAIN_CLASS, OPEN, Program, Target, check, expect_equal, move
+from harness import COMPILE, IDLE, MAIN_CLASS, OPEN, PLAY, Program, Target, check, click, expect_equal, move
 from test_files import STUB_SIZE, macro, through_dialog, wait_runs
 
 
@@ -34,6 +34,9 @@ def test_signed_program_compiles_a_copy_that_plays_signed(t):
     program = Program(t, exe)
     program.main = program.wait_window(MAIN_CLASS, caption=IDLE)
     through_dialog(t, program, OPEN, "", "记录文件 (*.rec)", "heron.rec")
+    target.clear()
+    click(*program.button(PLAY))
+    wait_runs(target, run, 1, "played in the signed program, which stays open for the compile")
     through_dialog(t, program, COMPILE, "heron", "程序文件 (*.exe)", "player")
     program.answer(program.box("Kestrova"))
 
