@@ -30,7 +30,7 @@ STUB_SIZE := 32768
 ASSET_SOURCES := res/toolbar.txt res/icon.txt res/hand_cursor.txt tools/make_assets.py
 ASSETS := $(GEN)/toolbar.bmp $(GEN)/kestrova.ico $(GEN)/cursor_planes.h
 
-.PHONY: all images test native-tests wine-tests e2e-tests fuzz bench clean
+.PHONY: all images test native-tests wine-tests e2e-tests fuzz bench dist clean
 all: images
 images: $(BUILD)/win32/kestrova.exe $(BUILD)/win64/kestrova.exe
 
@@ -87,10 +87,23 @@ $(BUILD)/tool/kestrova-rec: $(REC_DEPS)
 $(BUILD)/win32/kestrova-rec.exe: $(REC_DEPS)
 	@mkdir -p $(@D)
 	@echo "  CXX     $@"
-	@i686-w64-mingw32-g++ $(REC_CXXFLAGS) -static -s -mconsole $(REC_TOOL_SRCS) $(REC_RULE_SRCS) -o $@
+	@i686-w64-mingw32-g++ $(REC_CXXFLAGS) -static -s -mconsole -Wl,--no-insert-timestamp $(REC_TOOL_SRCS) $(REC_RULE_SRCS) -o $@
 
 all images: $(REC_TOOLS)
 test: $(BUILD)/tool/kestrova-rec
+
+# --- the release: dist/kestrova-VERSION.zip (tools/make_dist.py) -----------
+# The version is the one the version resource shows; every entry of the zip
+# is dated with the last commit, so the same commit gives the same zip.
+VERSION := $(shell sed -n 's/^\#define KESTROVA_VERSION "\(.*\)"$$/\1/p' res/kestrova.rc)
+RELEASE_TIME := $(shell git log -1 --format=%ct 2>/dev/null || echo 0)
+DIST_ZIP := dist/kestrova-$(VERSION).zip
+
+dist: $(DIST_ZIP)
+$(DIST_ZIP): $(BUILD)/win32/kestrova.exe $(BUILD)/win32/kestrova-rec.exe README.md tools/make_dist.py res/kestrova.rc
+	@test -n "$(VERSION)" || { echo "no KESTROVA_VERSION in res/kestrova.rc" >&2; exit 1; }
+	@python3 tools/make_dist.py $(VERSION) $(RELEASE_TIME) $@ $(BUILD)/win32/kestrova.exe \
+	  $(BUILD)/win32/kestrova-rec.exe README.md
 
 # --- tests ----------------------------------------------------------------
 include tests/tests.mk
