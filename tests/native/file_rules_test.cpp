@@ -176,7 +176,6 @@ TEST(Recordings, SignedFilesEndAtTheirCertificateTable) {
     put(0x3c, 0x80), put(0x80, 0x4550), put(0x98, c.magic), put(0x98 + 92 + wide, c.directories);
     put(0x98 + 128 + wide, c.table), put(0x98 + 132 + wide, c.table_size);
     EXPECT_EQ(RecordsEnd(header, sizeof header, c.size, 32768), c.end) << c.what;
-    EXPECT_EQ(CertificateEntryAt(header, 0x80 + 24 + 128 + 4), 0u) << c.what << ": the entry cut off";
     put(0x80, 0x4551);
     EXPECT_EQ(RecordsEnd(header, sizeof header, c.size, 32768), c.size) << c.what << ": no PE signature";
   }
