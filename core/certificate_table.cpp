@@ -28,6 +28,6 @@ std::uint32_t RecordsEnd(const std::uint8_t* header, std::uint32_t n, std::uint3
   if (!at) return size;
   std::uint32_t table = ReadU32(header + at);
   if (!ReadU32(header + at + 4) || table < start || table > size) return size;
-  std::uint32_t padding = (table - start) % sizeof(InputEvent);
-  return padding < 8 ? table - padding : table;
+  std::uint32_t end = table - (table - start) % sizeof(InputEvent);
+  return ((end + 7) & ~7u) == table ? end : table;
 }

@@ -15,10 +15,10 @@ std::uint32_t CertificateEntryAt(const std::uint8_t* header, std::uint32_t n);
  * Where the records that start at start end in a file of size bytes whose
  * headers are the n bytes at header: at the certificate table when the entry
  * names one between start and the end of the file, else at the end of the
- * file. The signing tool pads the file to a multiple of 8 bytes before the
- * table, so fewer than 8 bytes behind the last whole record are that padding
- * and lie behind the end too; 8 or more are left in, and the records are not
- * whole.
+ * file. The signing tool pads the file with zero bytes to a multiple of 8
+ * before the table: the bytes behind the last whole record are left out when
+ * they are just that padding, and kept otherwise (the records are then not
+ * whole).
  */
 std::uint32_t RecordsEnd(const std::uint8_t* header, std::uint32_t n, std::uint32_t size, std::uint32_t start);
 
