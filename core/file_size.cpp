@@ -23,6 +23,6 @@ std::uint32_t FileSizeOf(const char* path) {
 std::uint32_t OwnRecordsEnd() {
   // The loader maps the headers as they lie in the file: the entry is read
   // in memory.
-  return RecordsEnd(reinterpret_cast<const std::uint8_t*>(GetModuleHandleA(nullptr)), 1024, FileSizeOf(nullptr),
-                    static_cast<std::uint32_t>(g_app.stub_size));
+  return RecordsEnd(reinterpret_cast<const std::uint8_t*>(GetModuleHandleA(nullptr)), 1024,
+                    FileSizeOf(g_app.own_path), static_cast<std::uint32_t>(g_app.stub_size));
 }
