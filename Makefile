@@ -97,13 +97,11 @@ test: $(BUILD)/tool/kestrova-rec
 # is dated with the last commit, so the same commit gives the same zip.
 VERSION := $(shell sed -n 's/^\#define KESTROVA_VERSION "\(.*\)"$$/\1/p' res/kestrova.rc)
 RELEASE_TIME := $(shell git log -1 --format=%ct 2>/dev/null || echo 0)
-DIST_ZIP := dist/kestrova-$(VERSION).zip
 
-dist: $(DIST_ZIP)
-$(DIST_ZIP): $(BUILD)/win32/kestrova.exe $(BUILD)/win32/kestrova-rec.exe README.md tools/make_dist.py res/kestrova.rc
+# Written anew each time (it takes a moment): the commit may have moved on.
+dist: $(BUILD)/win32/kestrova.exe $(BUILD)/win32/kestrova-rec.exe
 	@test -n "$(VERSION)" || { echo "no KESTROVA_VERSION in res/kestrova.rc" >&2; exit 1; }
-	@python3 tools/make_dist.py $(VERSION) $(RELEASE_TIME) $@ $(BUILD)/win32/kestrova.exe \
-	  $(BUILD)/win32/kestrova-rec.exe README.md
+	@python3 tools/make_dist.py $(VERSION) $(RELEASE_TIME) dist/kestrova-$(VERSION).zip $^ README.md
 
 # --- tests ----------------------------------------------------------------
 include tests/tests.mk
