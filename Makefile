@@ -12,7 +12,7 @@ RUNTIME_SRCS := app/entry.cpp app/runtime.cpp
 SHELL_SRCS := $(filter-out $(RUNTIME_SRCS),$(PRODUCT_SRCS))
 
 # The decisions kept free of Win32, tested natively on Linux.
-PLAIN_SRCS := core/text.cpp core/text_number.cpp core/title_line.cpp core/admission.cpp \
+PLAIN_SRCS := core/text.cpp core/text_number.cpp core/title_line.cpp core/admission.cpp core/certificate_table.cpp \
               app/command_tail.cpp app/settings_path.cpp record/capture_rules.cpp play/playback_rules.cpp
 PLAIN_SRCS += ui/options_menu.cpp ui/dialog_texts.cpp
 PLAIN_SRCS += files/recording_rules.cpp files/file_name_rules.cpp
@@ -30,7 +30,7 @@ STUB_SIZE := 32768
 ASSET_SOURCES := res/toolbar.txt res/icon.txt res/hand_cursor.txt tools/make_assets.py
 ASSETS := $(GEN)/toolbar.bmp $(GEN)/kestrova.ico $(GEN)/cursor_planes.h
 
-.PHONY: all images test native-tests wine-tests e2e-tests fuzz bench clean
+.PHONY: all images test native-tests wine-tests e2e-tests fuzz bench dist clean
 all: images
 images: $(BUILD)/win32/kestrova.exe $(BUILD)/win64/kestrova.exe
 
@@ -89,10 +89,21 @@ $(BUILD)/tool/kestrova-rec: $(REC_DEPS)
 $(BUILD)/win32/kestrova-rec.exe: $(REC_DEPS)
 	@mkdir -p $(@D)
 	@echo "  CXX     $@"
-	@i686-w64-mingw32-g++ $(REC_CXXFLAGS) -static -s -mconsole $(REC_TOOL_SRCS) $(REC_RULE_SRCS) -o $@
+	@i686-w64-mingw32-g++ $(REC_CXXFLAGS) -static -s -mconsole -Wl,--no-insert-timestamp $(REC_TOOL_SRCS) $(REC_RULE_SRCS) -o $@
 
 all images: $(REC_TOOLS)
 test: $(BUILD)/tool/kestrova-rec
+
+# --- the release: dist/kestrova-VERSION.zip (tools/make_dist.py) -----------
+# The version is the one the version resource shows; every entry of the zip
+# is dated with the last commit, so the same commit gives the same zip.
+VERSION := $(shell sed -n 's/^\#define KESTROVA_VERSION "\(.*\)"$$/\1/p' res/kestrova.rc)
+RELEASE_TIME := $(shell git log -1 --format=%ct 2>/dev/null || echo 0)
+
+# Written anew each time (it takes a moment): the commit may have moved on.
+dist: $(BUILD)/win32/kestrova.exe $(BUILD)/win32/kestrova-rec.exe
+	@test -n "$(VERSION)" || { echo "no KESTROVA_VERSION in res/kestrova.rc" >&2; exit 1; }
+	@python3 tools/make_dist.py $(VERSION) $(RELEASE_TIME) dist/kestrova-$(VERSION).zip $^ README.md
 
 # --- tests ----------------------------------------------------------------
 include tests/tests.mk

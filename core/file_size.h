@@ -8,4 +8,9 @@
 // absent or empty path stands for the program's own file.
 std::uint32_t FileSizeOf(const char* path);
 
+// Where the program's own file (the own path; empty: the module's file) ends
+// without a signature appended to it: the stub size for the program, more
+// for a self-playing copy (its records).
+std::uint32_t OwnRecordsEnd();
+
 #endif

@@ -1,12 +1,12 @@
 #include "files/file_commands.h"
 
 #include "core/file_size.h"
-#include "core/heap_block.h"
 #include "core/message_box.h"
 #include "core/product_name.h"
 #include "core/run_mode.h"
 #include "core/state.h"
 #include "core/text.h"
+#include "files/compiled_image.h"
 #include "files/file_dialog.h"
 #include "files/file_io.h"
 #include "files/file_name_rules.h"
@@ -65,24 +65,6 @@ std::uint32_t WriteRecording(const char* work, const char* target, bool ready, s
   return 0;
 }
 
-/*
- * Writes the repeat count and the speed over the markers of the program
- * image in the file. Returns the image's size, 0 when it could not be read
- * and written back whole.
- */
-std::uint32_t PatchImage(const char* path) {
-  std::uint32_t size = FileSizeOf(path);
-  if (!size || size + 4096 < size) return 0;
-  auto* image = static_cast<std::uint8_t*>(AllocateBlock(size + 4096, 1));
-  if (!image) return 0;
-  std::uint32_t n = ReadFileAt(path, 0, image, size);
-  PatchMarker(image, n, '@', g_app.repeat_count);
-  PatchMarker(image, n, '$', g_app.playback_speed);
-  if (n != size || WriteFileAt(path, 0, image, n) != n) size = 0;
-  FreeBlock(image);
-  return size;
-}
-
 }  // namespace
 
 void OnOpenCommand(WPARAM, LPARAM) {
@@ -107,7 +89,7 @@ void OnCompileCommand(WPARAM, LPARAM) {
   CopyBounded(name, sizeof name, g_app.shown_name);
   CutEnding(name, kRecordingEnding);
   if (!AskTarget(name, work, kProgramFilter, kProgramEnding, kCompileFailed)) return;
-  std::uint32_t image = CopyFileA(g_app.own_path, work, FALSE) ? PatchImage(work) : 0;
+  std::uint32_t image = WriteCompiledImage(work);
   std::uint32_t bytes = WriteRecording(work, name, image != 0, image, kCompileFailed);
   if (!bytes) return;
   char text[kNameCapacity];

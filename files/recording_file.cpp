@@ -19,14 +19,15 @@ void ShowRecordingName(const char* path, std::uint32_t limit) {
   WriteCaption();
 }
 
-std::uint32_t LoadRecording(const char* path, std::int32_t offset) {
+std::uint32_t LoadRecording(const char* path, std::int32_t offset, std::uint32_t end) {
   constexpr std::uint32_t kSpareBytes = 4096;  // zero records: the end marker and more
-  std::uint32_t size = FileSizeOf(path);
+  std::uint32_t size = end ? end : FileSizeOf(path);
   // A size that leaves no room for the spare bytes reads nothing at all.
   std::uint32_t room = size + kSpareBytes < size ? 0 : size;
   auto* block = static_cast<std::uint8_t*>(AllocateBlock(room + kSpareBytes, 1));
   if (!block) return 0;
-  std::uint32_t n = ReadFileAt(path, offset, block, room);
+  std::uint32_t from = static_cast<std::uint32_t>(offset);
+  std::uint32_t n = room > from ? ReadFileAt(path, offset, block, room - from) : 0;
   // The recording in hand stays until the file proves to be one: after the
   // warning it still plays and saves, and the file's bytes never play.
   if (!IsRecording(block, n)) {

@@ -1,5 +1,6 @@
 #include "files/self_play.h"
 
+#include "core/file_size.h"
 #include "core/ids.h"
 #include "core/post_command.h"
 #include "core/state.h"
@@ -18,7 +19,7 @@ int PlayOnStart(const char* command_tail, bool self_playing) {
       ShowNotRecording(path);
   } else if (self_playing) {
     // The running copy finds the compiled values in its initialised data.
-    loaded = LoadRecording(g_app.own_path, g_app.stub_size);
+    loaded = LoadRecording(g_app.own_path, g_app.stub_size, OwnRecordsEnd());
     g_app.playback_speed = static_cast<std::uint8_t>(TextToInt(g_image_fields.speed_marker));
     g_app.repeat_count = TextToInt(g_image_fields.repeat_marker);
   } else {

@@ -74,7 +74,7 @@ void EndRun() {
 
 void StopPlayback() {
   // A self-playing copy has done its work when its playback stops.
-  if (FileSizeOf(nullptr) > static_cast<std::uint32_t>(g_app.stub_size))
+  if (OwnRecordsEnd() > static_cast<std::uint32_t>(g_app.stub_size))
     PostMessageA(g_app.main_window, WM_CLOSE, 0, 0);
   g_app.repetitions_done = 0;
   g_app.run_mode = RUN_IDLE;

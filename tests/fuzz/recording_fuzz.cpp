@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to what reads recording files and program images:
-// the record count up to the end marker and the marker
-// patch; and, as a text, to the file name rules that take names the user or
+// the record count up to the end marker, the marker patch and where a
+// signed file's records end; and, as a text, to the file name rules that take names the user or
 // the command line gives.
 #include <algorithm>
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/certificate_table.h"
 #include "files/file_name_rules.h"
 #include "files/recording_rules.h"
 
@@ -56,6 +57,13 @@ void CheckPatch(const std::uint8_t* data, std::size_t size) {
   }
 }
 
+void CheckSigned(const std::uint8_t* data, std::size_t size) {
+  std::vector<std::uint8_t> header(data, data + size);  // exactly as long: a read past it is caught
+  std::uint32_t n = static_cast<std::uint32_t>(size), at = CertificateEntryAt(header.data(), n);
+  std::uint32_t end = RecordsEnd(header.data(), n, 40000, 32768);
+  Require((at == 0 || at + 8 <= n) && end <= 40000 && (end == 40000 || end >= 32768));
+}
+
 void CheckNames(const std::uint8_t* data, std::size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
   const char* name = text.c_str();  // up to the first zero byte, as names are
@@ -101,6 +109,7 @@ void CheckNames(const std::uint8_t* data, std::size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   CheckRecording(data, size);
   CheckPatch(data, size);
+  CheckSigned(data, size);
   CheckNames(data, size);
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/certificate_table.h"
 #include "files/file_name_rules.h"
 
 namespace {
@@ -127,3 +128,34 @@ TEST(FileNames, CompiledTextGivesKilobytesUpToAMegabyteAndCutsLongNames) {
   }
 }
 
+TEST(Recordings, SignedFilesEndAtTheirCertificateTable) {
+  // Headers as the PE format lays them out: "PE\0\0" at 0x80, the optional
+  // header 24 bytes on, its directory count at 92 and the certificate-table
+  // entry at 128 (108 and 144 in a 64-bit image).
+  struct Case {
+    std::uint16_t magic;
+    std::uint32_t directories, table, table_size, size, end;
+    const char* what;
+  } cases[] = {
+      {0x10b, 16, 0, 0, 34768, 34768, "unsigned copy: to the file's end"},
+      {0x10b, 16, 32768, 1500, 34268, 32768, "signed program: no records"},
+      {0x20b, 16, 34768, 1500, 36268, 34768, "signed 64-bit copy"},
+      {0x10b, 16, 33192, 1500, 34692, 33188, "4 bytes of padding after 21 records"},
+      {0x10b, 16, 34772, 1500, 36272, 34772, "4 bytes after 100 records: no padding"},
+      {0x10b, 4, 32768, 1500, 34268, 34268, "no certificate directory"},
+      {0x10b, 16, 32768, 0, 34268, 34268, "an empty table"},
+      {0x10b, 16, 34269, 1500, 34268, 34268, "a table beyond the file"},
+      {0x10b, 16, 1024, 1500, 34268, 34268, "a table inside the image"},
+      {0x10c, 16, 32768, 1500, 34268, 34268, "no known optional header"},
+  };
+  for (const Case& c : cases) {
+    std::uint8_t header[1024] = {0x4d, 0x5a};
+    auto put = [&](std::uint32_t at, std::uint32_t v) { std::memcpy(header + at, &v, 4); };
+    const std::uint32_t wide = c.magic == 0x20b ? 16 : 0;
+    put(0x3c, 0x80), put(0x80, 0x4550), put(0x98, c.magic), put(0x98 + 92 + wide, c.directories);
+    put(0x98 + 128 + wide, c.table), put(0x98 + 132 + wide, c.table_size);
+    EXPECT_EQ(RecordsEnd(header, sizeof header, c.size, 32768), c.end) << c.what;
+    put(0x80, 0x4551);
+    EXPECT_EQ(RecordsEnd(header, sizeof header, c.size, 32768), c.size) << c.what << ": no PE signature";
+  }
+}
