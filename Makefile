@@ -2,6 +2,9 @@
 # layer (see tools/run_tests.sh). Everything lands under build/.
 
 BUILD := build
+# The one version, defined in the version resource; kestrova-rec --version
+# and the release's name take it from there.
+VERSION := $(shell sed -n 's/^\#define KESTROVA_VERSION "\(.*\)"$$/\1/p' res/kestrova.rc)
 GEN := $(BUILD)/gen
 
 # Sources of the product, by subsystem. entry.cpp and runtime.cpp stand in
@@ -76,7 +79,7 @@ REC_TOOL_SRCS := $(wildcard kestrova-rec/*.cpp)
 REC_RULE_SRCS := files/recording_rules.cpp core/text.cpp core/text_number.cpp
 REC_DEPS := $(REC_TOOL_SRCS) $(REC_RULE_SRCS) $(wildcard kestrova-rec/*.h) core/input_event.h core/image_fields.h \
   files/recording_rules.h core/text.h core/text_number.h res/kestrova.rc
-REC_VERSION := $(shell sed -n 's/.*"ProductVersion", "\(.*\)".*/\1/p' res/kestrova.rc)
+REC_VERSION = $(VERSION)
 REC_CXXFLAGS := -std=c++17 -O2 -Wall -Wextra -Werror -I. -DKESTROVA_STUB_SIZE=$(STUB_SIZE) \
   -DKESTROVA_VERSION='"$(REC_VERSION)"'
 REC_TOOLS := $(BUILD)/tool/kestrova-rec $(BUILD)/win32/kestrova-rec.exe
@@ -97,7 +100,6 @@ test: $(BUILD)/tool/kestrova-rec
 # --- the release: dist/kestrova-VERSION.zip (tools/make_dist.py) -----------
 # The version is the one the version resource shows; every entry of the zip
 # is dated with the last commit, so the same commit gives the same zip.
-VERSION := $(shell sed -n 's/^\#define KESTROVA_VERSION "\(.*\)"$$/\1/p' res/kestrova.rc)
 RELEASE_TIME := $(shell git log -1 --format=%ct 2>/dev/null || echo 0)
 
 # Written anew each time (it takes a moment): the commit may have moved on.
