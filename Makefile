@@ -73,12 +73,13 @@ $(eval $(call image_rules,win64,x86_64-w64-mingw32,pe-x86-64))
 WIN64_SHELL_OBJS := $(patsubst %.cpp,$(BUILD)/win64/obj/%.o,$(SHELL_SRCS))
 
 # --- kestrova-rec/: the second product, the command-line tool for recordings
-# and copies. Plain C++17 over the program's own record layout, validity rule and marker
-# patch (the sources below), built natively and as a 32-bit console program.
+# and copies. Plain C++17 over the program's own record layout, validity rule, marker
+# patch and signed files' records end (the sources below), built natively and as a
+# 32-bit console program.
 REC_TOOL_SRCS := $(wildcard kestrova-rec/*.cpp)
-REC_RULE_SRCS := files/recording_rules.cpp core/text.cpp core/text_number.cpp
+REC_RULE_SRCS := files/recording_rules.cpp core/text.cpp core/text_number.cpp core/certificate_table.cpp
 REC_DEPS := $(REC_TOOL_SRCS) $(REC_RULE_SRCS) $(wildcard kestrova-rec/*.h) core/input_event.h core/image_fields.h \
-  files/recording_rules.h core/text.h core/text_number.h res/kestrova.rc
+  files/recording_rules.h core/text.h core/text_number.h core/certificate_table.h res/kestrova.rc
 REC_VERSION = $(VERSION)
 REC_CXXFLAGS := -std=c++17 -O2 -Wall -Wextra -Werror -I. -DKESTROVA_STUB_SIZE=$(STUB_SIZE) \
   -DKESTROVA_VERSION='"$(REC_VERSION)"'

@@ -43,8 +43,9 @@ const char kShowHelp[] =
     "usage: kestrova-rec show FILE [-o OUT.txt]\n"
     "\n"
     "Prints a recording (.rec) or a self-playing copy (.exe: its records start\n"
-    "after the program image) as text: a header of # comments, the start line\n"
-    "with the first record's time, then one line per record:\n"
+    "after the program image and, when it is signed, end at its signature) as\n"
+    "text: a header of # comments, the start line with the first record's time,\n"
+    "then one line per record:\n"
     "\n"
     "  GAP  EVENT  [scan N] [code N] [window N]  [# comment]\n"
     "\n"
@@ -93,8 +94,9 @@ const char kCheckHelp[] =
 const char kExtractHelp[] =
     "usage: kestrova-rec extract FILE.exe -o OUT.rec\n"
     "\n"
-    "Writes every record of a self-playing copy as a recording file. Fails when\n"
-    "the file is no self-playing copy or its records would not load.\n";
+    "Writes every record of a self-playing copy as a recording file (a signed\n"
+    "copy's signature is no record). Fails when the file is no self-playing copy\n"
+    "or its records would not load.\n";
 
 const char kCompileHelp[] =
     "usage: kestrova-rec compile FILE.rec --stub kestrova.exe [--repeat N] [--fast] -o OUT.exe\n"
@@ -102,9 +104,11 @@ const char kCompileHelp[] =
     "Writes the same bytes as the program's compile command: the stub (the\n"
     "program's own 32768-byte image, with each marker once) with the repeat count\n"
     "(1 to 99999, 1 by default) and the speed (normal, or fast with --fast)\n"
-    "written into it, then every record of the recording. The copy plays them\n"
-    "hidden, N times, and exits; records behind an end marker are kept but never\n"
-    "played, and compile says so.\n";
+    "written into it, then every record of the recording. A signed program may be\n"
+    "the stub: its signature, which cannot vouch for the records, is left out and\n"
+    "the image's entry naming it cleared; sign the copy anew. The copy plays the\n"
+    "records hidden, N times, and exits; records behind an end marker are kept\n"
+    "but never played, and compile says so.\n";
 
 struct Options {
   std::vector<std::string> files;

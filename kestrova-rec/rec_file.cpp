@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/certificate_table.h"
 #include "core/image_fields.h"
 #include "core/text_number.h"
 #include "files/recording_rules.h"
@@ -27,11 +28,12 @@ std::string FieldText(const Bytes& file, std::size_t at) {
   return std::string(reinterpret_cast<const char*>(&file[at]), kFieldBytes - 1);
 }
 
-// Occurrences of the five-character marker run, overlapping ones counted.
+// Occurrences of the five-character marker run in the image, overlapping
+// ones counted.
 std::size_t MarkerCount(const Bytes& image, char marker) {
   std::size_t count = 0, run = 0;
-  for (std::uint8_t byte : image) {
-    run = byte == static_cast<std::uint8_t>(marker) ? run + 1 : 0;
+  for (std::size_t i = 0; i < kStubSize; ++i) {
+    run = image[i] == static_cast<std::uint8_t>(marker) ? run + 1 : 0;
     count += run >= 5;
   }
   return count;
@@ -56,6 +58,13 @@ bool LooksLikeText(const Bytes& file) {
                      [](std::uint8_t b) { return b >= 0x20 || b == '\n' || b == '\r' || b == '\t'; });
 }
 
+// Where the records behind a program image end: where the program finds its
+// own end, at the certificate table of a signed file.
+std::size_t RecordsEndOf(const Bytes& file) {
+  if (file.size() < kStubSize || file.size() > 0xFFFFFFFFu) return file.size();
+  return RecordsEnd(file.data(), kStubSize, static_cast<std::uint32_t>(file.size()), kStubSize);
+}
+
 }  // namespace
 
 std::size_t ProgramImageFields(const Bytes& file) {
@@ -76,9 +85,11 @@ RecSource ReadSource(const Bytes& file) {
   RecSource source{};
   std::size_t fields = ProgramImageFields(file);
   if (fields != kNoFields) {
-    source.kind = file.size() > kStubSize ? FileKind::kCopy : FileKind::kProgramImage;
+    std::size_t end = RecordsEndOf(file);
+    source.kind = end > kStubSize ? FileKind::kCopy : FileKind::kProgramImage;
     source.offset = kStubSize;
-    source.record_bytes = file.size() - kStubSize;
+    source.record_bytes = end - kStubSize;
+    source.signature_bytes = file.size() - end;
     source.repeat_field = FieldText(file, fields);
     source.speed_field = FieldText(file, fields + kFieldBytes);
   } else if ((file.size() >= 2 && file[0] == 'M' && file[1] == 'Z') ||
@@ -104,8 +115,10 @@ std::string LoadProblem(const std::uint8_t* bytes, std::size_t n) {
 }
 
 std::string StubProblem(const Bytes& stub) {
-  if (stub.size() != kStubSize)
-    return "it is " + std::to_string(stub.size()) + " bytes; a Kestrova program image is " + std::to_string(kStubSize);
+  std::size_t end = RecordsEndOf(stub);
+  if (end != kStubSize)
+    return "it is " + std::to_string(end) + " bytes" + (end < stub.size() ? " without its signature" : "") +
+           "; a Kestrova program image is " + std::to_string(kStubSize);
   std::size_t fields = ProgramImageFields(stub);
   if (fields == kNoFields)
     return "not a Kestrova program image: no program image holding the stub-size text behind its two fields";
@@ -125,7 +138,9 @@ std::string CheckFile(const Bytes& file) {
   RecSource source = ReadSource(file);
   if (source.kind == FileKind::kOtherProgram)
     return "a program, but neither a Kestrova program image nor a self-playing copy";
-  if (source.kind == FileKind::kProgramImage) return "a Kestrova program image with nothing appended: not a self-playing copy";
+  if (source.kind == FileKind::kProgramImage)
+    return std::string("a Kestrova program image with nothing appended") +
+           (source.signature_bytes ? " but its signature" : "") + ": not a self-playing copy";
   if (source.kind == FileKind::kText) return "a text, not a recording: pack turns the text form into a recording";
   std::string problem = LoadProblem(file.data() + source.offset, source.record_bytes);
   return problem.empty() || source.kind != FileKind::kCopy ? problem : "its records: " + problem;
@@ -141,7 +156,8 @@ std::string ShowFile(const Bytes& file) {
   if (source.kind == FileKind::kCopy) {
     std::int32_t repeat = TextToInt(source.repeat_field.c_str());
     bool fast = static_cast<std::uint8_t>(TextToInt(source.speed_field.c_str())) == 1;
-    out += "# self-playing copy: a " + std::to_string(kStubSize) + "-byte program image, then the records\n";
+    out += "# self-playing copy: a " + std::to_string(kStubSize) + "-byte program image, then the records" +
+           (source.signature_bytes ? ", then its signature\n" : "\n");
     out += "# repeat field " + Printable(source.repeat_field) + ": " + std::to_string(repeat) +
            (repeat == 1 ? " run" : " runs") + "; speed field " + Printable(source.speed_field) +
            (fast ? ": fast\n" : ": normal\n");
@@ -162,7 +178,11 @@ std::string ShowFile(const Bytes& file) {
 
 std::string CompileCopy(const Bytes& recording, const Bytes& stub, std::int32_t repeat_count, bool fast, Bytes& out) {
   if (recording.size() > 0xFFFFFFFFu - kStubSize) return "the copy would be larger than the program can read";
-  out = stub;
+  if (stub.size() < kStubSize) return "the stub is shorter than a program image";
+  // A signature vouches for the program alone: the copy leaves it out and
+  // clears the entry that names it, as the program's compile does.
+  out.assign(stub.begin(), stub.begin() + kStubSize);
+  if (std::uint32_t at = CertificateEntryAt(out.data(), kStubSize)) std::fill_n(&out[at], 8, 0);
   PatchMarker(out.data(), static_cast<std::uint32_t>(out.size()), '@', repeat_count);
   PatchMarker(out.data(), static_cast<std::uint32_t>(out.size()), '$', fast ? 1 : 0);
   // Every record goes in: the copy's length is its whole tail, as a
@@ -186,6 +206,7 @@ std::string ExtractRecords(const Bytes& file, Bytes& out) {
     return "not a self-playing copy: it does not start as a program image";
   std::string problem = CheckFile(file);
   if (!problem.empty()) return problem;
-  out.assign(file.begin() + static_cast<std::ptrdiff_t>(source.offset), file.end());
+  auto records = file.begin() + static_cast<std::ptrdiff_t>(source.offset);
+  out.assign(records, records + static_cast<std::ptrdiff_t>(source.record_bytes));
   return {};
 }

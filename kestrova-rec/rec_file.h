@@ -39,7 +39,8 @@ enum class FileKind {
 struct RecSource {
   FileKind kind;
   std::size_t offset;        // where the records start: 0, or the stub size
-  std::size_t record_bytes;  // from offset to the end of the file
+  std::size_t record_bytes;  // from offset to the end of the file, or to a signature
+  std::size_t signature_bytes;  // behind the records of a signed program or copy
   std::string repeat_field;  // a copy's fields, as compiled in
   std::string speed_field;
 };
@@ -50,7 +51,8 @@ RecSource ReadSource(const Bytes& file);
 // when it would load them.
 std::string LoadProblem(const std::uint8_t* bytes, std::size_t n);
 
-// Why the file is no stub a copy can be compiled from, or an empty text.
+// Why the file is no stub a copy can be compiled from, or an empty text. A
+// signed program is one.
 std::string StubProblem(const Bytes& stub);
 
 // Why the program would not play the file (a recording, or a copy's
@@ -63,8 +65,9 @@ std::string ShowFile(const Bytes& file);
 
 /*
  * The bytes of a self-playing copy that the program's compile command writes
- * for this recording, repeat count and speed: the stub with its markers
- * patched, then every record. Returns an empty text with the bytes in out,
+ * for this recording, repeat count and speed: the stub's image with its
+ * markers patched (a signed stub's signature left out and the entry naming it
+ * cleared), then every record. Returns an empty text with the bytes in out,
  * or why it cannot be done; the recording and the stub are checked first
  * (LoadProblem, StubProblem) by the caller, who names the file.
  */

@@ -62,7 +62,7 @@ fuzz: $(FUZZERS)
 REC_LIB_SRCS := $(filter-out kestrova-rec/main.cpp,$(REC_TOOL_SRCS))
 REC_NATIVE_OBJS := $(patsubst %.cpp,$(NATIVE)/obj/%.o,$(REC_LIB_SRCS))
 $(REC_NATIVE_OBJS) $(NATIVE)/obj/tests/native/rec_tool_test.o: NATIVE_CXXFLAGS += -I. -DKESTROVA_STUB_SIZE=$(STUB_SIZE)
-$(NATIVE)/unit_tests: $(REC_NATIVE_OBJS) | $(BUILD)/tool/kestrova-rec
+$(NATIVE)/unit_tests: $(REC_NATIVE_OBJS) | $(BUILD)/tool/kestrova-rec $(BUILD)/win64/kestrova.exe  # signed in a test
 -include $(REC_NATIVE_OBJS:.o=.d)
 
 $(NATIVE)/rec_text_fuzz: tests/fuzz/rec_text_fuzz.cpp $(REC_LIB_SRCS) $(REC_RULE_SRCS)
