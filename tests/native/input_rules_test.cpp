@@ -58,9 +58,8 @@ TEST(Capture, RecordsKeysButtonsAndMovesAsWindowsNumbersThem) {
     std::int32_t x, y;
     std::vector<std::uint32_t> record;  // message, param_l, param_h; none: nothing recorded
   } cases[] = {
-      {1, true, 300, 400, {513, 300, 400}}, {1, false, 300, 400, {514, 300, 400}}, {2, true, 300, 400, {516, 300, 400}},
-      {2, false, 300, 400, {517, 300, 400}}, {65, true, 300, 400, {256, 30 * 256 + 65, 30}},
-      {65, false, 300, 400, {257, 30 * 256 + 65, 30}}, {4, true, 300, 400, {256, 30 * 256 + 4, 30}},  // middle: a key
+      {1, true, 300, 400, {513, 300, 400}}, {1, false, 300, 400, {514, 300, 400}},
+      {65, true, 300, 400, {256, 30 * 256 + 65, 30}}, {65, false, 300, 400, {257, 30 * 256 + 65, 30}},
       {kNoKey, false, 100, 100, {}}, {kNoKey, false, 101, 99, {}},  // the checksum x + y is the same
       {kNoKey, false, 356, 100, {}}, {kNoKey, false, 0, 300, {}}, {kNoKey, false, 300, 0, {}},  // wrapped; edges
       {kNoKey, false, 101, 100, {512, 101, 100}}, {kNoKey, false, -5, 300, {512, 0xFFFFFFFB, 300}},
@@ -89,8 +88,7 @@ TEST(Capture, StopCutsOnlyTheClosingClickOrWhatAStoppedRunDidNotPlay) {
       {"kCu", kRecording, 1}, {"kCumm", kRecording, 1},  // the closing click goes, its release and moves with it
       {"kCukk", kRecording, 5},  // an earlier press on the own window (a caption bar dragged) is the user's
       {"kCkc", kRecording, 4}, {"kcu", kRecording, 3},  // the last press is on another window
-      {"kCu", 2, 2},                                   // a playback stopped inside a run
-      {"kk0k", 2, 4}, {"kkk", 0, 3},                   // ... on the end marker, or before a run's first step
+      {"kk0k", 2, 4},  // a playback stopped on the end marker
   };
   for (const Case& c : cases) {
     std::vector<InputEvent> r = Records(c.kinds);
@@ -223,9 +221,6 @@ TEST(Capture, StopCutsTheClosingChordAndNothingTheUserMadeBeforeIt) {
        4, "a genuine Ctrl+R before the chord stays, released"},
       {{Key(kDown, 16), Key(kDown, 'C'), Key(kUp, 'C'), Key(kDown, 17), Key(kDown, 18), Key(kDown, 'R')}, 3,
        "Shift+C typed and still held: the key after it ends the cut"},
-      {{Key(kDown, 17), Key(kDown, 'S'), Key(kUp, 'S'), Key(kUp, 17), Mouse(kMove, 0x99), Mouse(kLeftDown, kMain),
-        Mouse(kLeftUp, kMain)},
-       5, "stopped by the red button: Ctrl+S used in the recording stays, the click goes"},
       {{Key(kDown, 16), Mouse(kMove, kMain), Mouse(kLeftDown, kMain)}, 2,
        "stopped by the red button with Shift held: only the click goes"},
   };
@@ -247,14 +242,10 @@ TEST(Playback, AButtonMovesTheCursorToWhereItWasRecorded) {
     bool move;
     const char* what;
   } cases[] = {
-      {{kLeftDown, 120, 96, 0, 0}, 120, 96, false, "already there"},
       {{kLeftDown, 120, 96, 0, 0}, 300, 40, true, "left press elsewhere"},
       {{kLeftUp, 120, 96, 0, 0}, 120, 97, true, "left release one pixel off"},
       {{516, 5, 5, 0, 0}, 6, 5, true, "right press"},
-      {{517, 5, 5, 0, 0}, 5, 5, false, "right release in place"},
       {{kLeftDown, static_cast<std::uint32_t>(-8), 10, 0, 0}, -8, 10, false, "left of the primary screen"},
-      {{kMove, 120, 96, 0, 0}, 0, 0, false, "a move moves by itself"},
-      {{kDown, 'A', 0, 0, 0}, 0, 0, false, "keys have no position"},
       {{515, 120, 96, 0, 0}, 0, 0, false, "a double-click record plays nothing"},
   };
   for (const Case& c : cases) EXPECT_EQ(NeedsMoveBeforeButton(c.record, c.x, c.y), c.move) << c.what;

@@ -219,12 +219,3 @@ WINE_TEST(OpenLoadsNothingUnderARunStartedWhileItsDialogWasUp) {
   }
   DestroyMainWindow(window);
 }
-
-WINE_TEST(ARecordCommandBetweenRunsKeepsTheWholeRecording) {
-  SetRecording(Keys("AB"), "", 0);
-  HWND window = MakeMainWindow();
-  SendMessageA(window, WM_COMMAND, CMD_PLAY, 0);  // the run's first step comes 25 ms later
-  SendMessageA(window, WM_COMMAND, CMD_RECORD, 0);
-  EXPECT_EQ(Recording(), Keys("AB"), "the recording after a stop before the run's first step");
-  DestroyMainWindow(window);
-}

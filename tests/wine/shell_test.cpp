@@ -1,7 +1,10 @@
 // The shell on the real system: the heap, the settings file through the
 // profile functions, the toolbar mask, the hotkey poll, the settings commands,
 // the dialogs' rare branches, and what playback injects.
+#include <algorithm>
+#include <climits>
 #include <cstring>
+#include <set>
 
 #include "app/poll.h"
 #include "app/settings.h"
@@ -11,13 +14,16 @@
 #include "core/run_mode.h"
 #include "core/state.h"
 #include "core/text.h"
+#include "files/file_commands.h"
+#include "files/recording_file.h"
 #include "play/playback.h"
 #include "record/capture.h"
 #include "tests/wine/harness.h"
 #include "ui/dialogs.h"
 
 extern "C" void *__imp_ShellExecuteA, *__imp_GetPrivateProfileIntA, *__imp_WritePrivateProfileStringA,
-    *__imp_DeleteFileA, *__imp_GetFileAttributesA, *__imp_keybd_event;
+    *__imp_DeleteFileA, *__imp_GetFileAttributesA, *__imp_keybd_event, *__imp_mouse_event, *__imp_SetCursorPos,
+    *__imp_GetCursorPos, *__imp_GetAsyncKeyState;
 
 namespace {
 
@@ -33,6 +39,34 @@ HINSTANCE WINAPI NoteShellExecute(HWND, LPCSTR, LPCSTR file, LPCSTR, LPCSTR, INT
 }
 void WINAPI NoteKey(BYTE vk, BYTE, DWORD flags, ULONG_PTR) {  // " +72 -72 +46e": e for the extended flag
   g_calls += (flags & KEYEVENTF_KEYUP ? " -" : " +") + std::to_string(vk) + (flags & KEYEVENTF_EXTENDEDKEY ? "e" : "");
+}
+
+// A mouse and keys of the test's own: capture reads them; playback moves the
+// cursor (" @x,y") and presses buttons (" b8 b16": mouse_event's flags, here
+// the right button's), its moves noted where the system puts them (" m").
+POINT g_cursor;
+std::set<int> g_held;
+BOOL WINAPI FakeCursor(POINT* at) { return *at = g_cursor, TRUE; }
+SHORT WINAPI FakeAsyncKey(int vk) { return g_held.count(vk) ? SHRT_MIN : 0; }
+BOOL WINAPI NoteCursor(int x, int y) { return g_cursor = {x, y}, g_calls += "@" + std::to_string(x) + "," + std::to_string(y), TRUE; }
+std::string Lands(DWORD n, int origin, int size) {
+  return std::to_string(n * std::int64_t{GetSystemMetrics(size)} / 65536 + GetSystemMetrics(origin));
+}
+void WINAPI NoteMouse(DWORD flags, DWORD dx, DWORD dy, DWORD, ULONG_PTR) {
+  g_calls += flags & MOUSEEVENTF_MOVE ? " m" + Lands(dx, SM_XVIRTUALSCREEN, SM_CXVIRTUALSCREEN) + "," +
+                                            Lands(dy, SM_YVIRTUALSCREEN, SM_CYVIRTUALSCREEN)
+                                      : " b" + std::to_string(flags);
+}
+
+// Plays the recording once from the play command, each step as soon as the
+// step before armed it; returns what the run injected.
+std::string PlayedOnce(HWND window) {
+  SendMessageA(window, WM_COMMAND, CMD_PLAY, 0);
+  g_calls.clear();  // the left button let go before the run
+  while (KillTimer(window, TIMER_PLAYBACK)) PlaybackStep(window);
+  const std::string played = g_calls;
+  PumpUntil([] { return g_app.run_mode == RUN_IDLE; }, "the end of the playback");
+  return played;
 }
 
 std::string ReadSettingsFrom(const std::string& path) {
@@ -217,22 +251,21 @@ WINE_TEST(WebLinkPointsAndAWebSiteThatCannotBeOpenedSaysSo) {
 WINE_TEST(PlaybackInjectsKeysAndTheRecordCommandCutsIt) {
   HWND window = MakeMainWindow();
   void* real = (g_calls.clear(), ReplaceImport(&__imp_keybd_event, reinterpret_cast<void*>(NoteKey)));
-  const InputEvent records[] = {{256, 'H', 0, 0, 0}, {257, 'H', 0, 10, 0}, {256, VK_DELETE, 0, 20, 0},
-                                {257, VK_DELETE, 0, 30, 0}, {256, 160, 0, 40, 0}, {256, VK_LEFT, 0, 50, 0},
-                                {257, VK_LEFT, 0, 60, 0}, {256, VK_CONTROL, 0, 70, 0}, {257, VK_CONTROL, 0, 60070, 0}};
-  g_app.event_buffer = static_cast<InputEvent*>(AllocateBlock(10, 20));
+  const InputEvent records[] = {{256, 'H', 0, 0, 0}, {257, 'H', 0, 10, 0}, {256, 160, 0, 20, 0},
+                                {256, VK_CONTROL, 0, 30, 0}, {257, VK_CONTROL, 0, 60030, 0}};
+  g_app.event_buffer = static_cast<InputEvent*>(AllocateBlock(6, 20));
   std::memcpy(g_app.event_buffer, records, sizeof records);
-  g_app.event_count = 9;
+  g_app.event_count = 5;
   OnPlayCommand(CMD_PLAY, 0);
-  PumpUntil([] { return g_app.play_position >= 8; }, "all but the last record played");
+  PumpUntil([] { return g_app.play_position >= 4; }, "all but the last record played");
   ReplaceImport(&__imp_keybd_event, real);
-  EXPECT_EQ(g_calls, " +72 -72 +46e -46e +37e -37e +17e", "the keys injected: the extended flag, no left Shift");
+  EXPECT_EQ(g_calls, " +72 -72 +17e", "the keys injected: Ctrl extended, no left Shift");
   OnRecordCommand(0, 0);  // during the minute's gap
-  EXPECT_TRUE(g_app.run_mode == RUN_IDLE && g_app.event_count == 8 && g_app.event_buffer[8].message == 0,
+  EXPECT_TRUE(g_app.run_mode == RUN_IDLE && g_app.event_count == 4 && g_app.event_buffer[4].message == 0,
               "idle, the recording cut at the play position");
   KillTimer(window, TIMER_PLAYBACK);
   PlaybackStep(window);  // the step still pending
-  EXPECT_EQ(g_app.event_count, 8u, "the pending step did nothing");
+  EXPECT_EQ(g_app.event_count, 4u, "the pending step did nothing");
   DestroyMainWindow(window);
 }
 
@@ -251,4 +284,47 @@ WINE_TEST(AWindowGoingDuringAPlaybackLetsGoOfTheKeyItHolds) {
     EXPECT_EQ(GetAsyncKeyState('Q') & 0x8000, 0, "Q after the window got message " + std::to_string(going));
     DestroyMainWindow(window);
   }
+}
+
+WINE_TEST(ASecondRecordingOutgrowsItsBlockAndPlaysWholeSavedAndLoaded) {
+  void** slots[] = {&__imp_GetCursorPos, &__imp_GetAsyncKeyState, &__imp_SetCursorPos, &__imp_mouse_event,
+                    &__imp_keybd_event};
+  void* stand_ins[] = {reinterpret_cast<void*>(FakeCursor), reinterpret_cast<void*>(FakeAsyncKey),
+                       reinterpret_cast<void*>(NoteCursor), reinterpret_cast<void*>(NoteMouse), reinterpret_cast<void*>(NoteKey)};
+  for (int i = 0; i < 5; ++i) stand_ins[i] = ReplaceImport(slots[i], stand_ins[i]);
+  const std::string f = ScratchFolder("second");
+  HWND window = MakeMainWindow();
+  auto record = [&] { SendMessageA(window, WM_COMMAND, CMD_RECORD, 0); };
+  auto step = [&](std::set<int> held) { g_held = held, CaptureStep(window); };
+  record(), step({'A'}), step({}), step({VK_DELETE}), step({}), record();
+  Answered({f + "first"}, [] { OnSaveCommand(0, 0); });
+  EXPECT_EQ(PlayedOnce(window), " +65 -65 +46e -46e", "the first recording played");
+  // Moves along rows, the right button and the middle one (a key) now and then.
+  std::string want, want_fast, buttons = " b8 b16 +4 -4";
+  record();
+  for (int i = 1, r = 0; i <= 2400; ++i, ++r) {
+    g_cursor = {100 + i % 500, 100 + i / 500};
+    step({});
+    const std::string x = std::to_string(g_cursor.x) + "," + std::to_string(g_cursor.y);
+    want += " m" + x + "@" + x;  // at fast speed: every sixth move, and the last before a button
+    want_fast += r % 6 == 0 || i % 800 == 0 ? " m" + x + "@" + x : "";
+    if (i % 800 == 0) step({VK_RBUTTON}), step({}), step({VK_MBUTTON}), step({}), want += buttons, want_fast += buttons, r += 4;
+  }
+  record();
+  const std::string records(reinterpret_cast<const char*>(g_app.event_buffer), g_app.event_count * 20);
+  EXPECT_EQ(std::to_string(g_app.event_count) + " " + Caption(window), "2412 first.rec", "records, and the title kept");
+  EXPECT_TRUE(BlockSize(g_app.event_buffer) > records.size(), "the buffer grew with them");
+  Answered({f + "second"}, [] { OnSaveCommand(0, 0); });
+  EXPECT_TRUE(ReadBytes(f + "second.rec") == records && Caption(window) == "second.rec", "saved whole, and named");
+  for (int speed : {0, 0, 1}) {  // as recorded, then as loaded, then loaded at fast speed
+    g_app.playback_speed = static_cast<std::uint8_t>(speed);
+    const std::string played = PlayedOnce(window), wanted = speed ? want_fast : want;
+    const std::size_t at = std::mismatch(played.begin(), played.end(), wanted.begin(), wanted.end()).first - played.begin();
+    EXPECT_EQ(played.substr(at, 40), wanted.substr(at, 40), "played at speed " + Text(speed) + ", from byte " + Text(at));
+    LoadRecording((f + "second.rec").c_str(), 0);
+  }
+  SendMessageA(window, WM_COMMAND, CMD_PLAY, 0), record();
+  EXPECT_EQ(g_app.event_count, 2412u, "records after a record command before the run's first step");
+  for (int i = 0; i < 5; ++i) ReplaceImport(slots[i], stand_ins[i]);
+  DestroyMainWindow(window);
 }
