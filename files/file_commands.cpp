@@ -32,10 +32,12 @@ void ShowFailure(const char* failure, const char* path) {
  * MAX_PATH bytes): a new, empty file that no file had been, made here, so
  * that no file of the user's is ever touched but the one chosen. Returns 0
  * when the user cancelled, or when a name would not fit or no work file could
- * be made (said; a cut name would be some other file's).
+ * be made (said; a cut name would be some other file's). Also 0 when a
+ * recording was started from its hotkey while the dialog was up: the
+ * recording to write is not made yet, and half of it is no recording.
  */
 int AskTarget(char* name, char* work, const char* filter, const char* ending, const char* failure) {
-  if (!AskFileName(g_app.main_window, name, filter, kAskSave)) return 0;
+  if (!AskFileName(g_app.main_window, name, filter, kAskSave) || g_app.run_mode == RUN_RECORDING) return 0;
   char folder[kNameCapacity];
   bool fits = EnsureEnding(name, kNameCapacity, ending);
   CopyBounded(folder, sizeof folder, name);

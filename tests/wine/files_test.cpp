@@ -204,7 +204,7 @@ WINE_TEST(PlayOnStartRefusesBrokenAndCutPaths) {
   DestroyMainWindow(window);
 }
 
-WINE_TEST(OpenLoadsNothingUnderARunStartedWhileItsDialogWasUp) {
+WINE_TEST(OpenAndSaveLeaveARunStartedInTheirDialogAlone) {
   const std::string path = ScratchFolder("open-run") + "new.rec";
   WriteBytes(path, Keys("NEW"));
   const InputEvent quiet[2] = {{WM_CHAR, 0, 0, 0, 0}, {WM_CHAR, 0, 0, 60000, 0}};  // plays nothing, slowly
@@ -217,5 +217,11 @@ WINE_TEST(OpenLoadsNothingUnderARunStartedWhileItsDialogWasUp) {
               "the run started in the dialog, and the name of the recording after it");
     SendMessageA(window, WM_COMMAND, CMD_RECORD, 0);
   }
+  // Neither is a recording begun in the save dialog written, whole or in part.
+  const std::string saved = ScratchFolder("save-run") + "saved.rec";
+  PostMessageA(window, WM_COMMAND, CMD_RECORD, 0);
+  EXPECT_EQ(Answered({saved}, [] { OnSaveCommand(0, 0); }).size(), 1u, "boxes of a save under a recording begun in it");
+  EXPECT_TRUE(!Exists(saved) && g_app.run_mode == RUN_RECORDING, "no file, and the recording goes on");
+  SendMessageA(window, WM_COMMAND, CMD_RECORD, 0);
   DestroyMainWindow(window);
 }
