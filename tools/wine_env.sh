@@ -207,11 +207,16 @@ kestrova_start_display() {
   return 1
 }
 
+# Ends the Wine server and every program it still serves, and waits for
+# them, before the display goes.
 kestrova_stop_display() {
-  "$WINESERVER" -k 2>/dev/null || true
+  { "$WINESERVER" -k && "$WINESERVER" -w; } 2>/dev/null || true
   if [ -n "${KESTROVA_XVFB_PID:-}" ]; then
     kill "$KESTROVA_XVFB_PID" 2>/dev/null || true
     wait "$KESTROVA_XVFB_PID" 2>/dev/null || true
+    # Waited for also when another shell started it (then it is no child of
+    # this one): until it runs no more.
+    while [[ $(ps -o stat= -p "$KESTROVA_XVFB_PID") == [^Z]* ]]; do sleep 0.05; done
     KESTROVA_XVFB_PID=
   fi
 }

@@ -24,8 +24,15 @@ MAIN_CLASS, BOX_CLASS, MENU_CLASS = "KestrovaClass", "#32770", "#32768"
 IDLE = "Kestrova"
 OPEN, SAVE, RECORD, PLAY, COMPILE, OPTIONS = range(6)
 BUTTON_LEFT, BUTTON_TOP, BUTTON_SIZE, BUTTON_PITCH = 5, 5, 16, 21
-# Generous: the suite must hold on a busy two-core machine, and a wait ends as soon as its condition holds.
-WAIT = 15.0
+# The one deadline of every wait. Generous: the suite must hold on a busy two-core machine, and a wait ends as soon
+# as its condition holds.
+WAIT = 90.0
+# How long a key or button is held: a recording samples the keys on a timer, and a press it is to record must last
+# across a sample. (Its going down cannot be awaited instead: the command it starts may let go of it, and read away
+# the trace of its press, before anyone else looks.)
+HELD = 0.1
+# Virtual keys of the X keysyms the tests press, as the probe reports them down.
+VK = {"shift": 16, "ctrl": 17, "alt": 18, "Return": 13, "Escape": 27, "End": 35, "Home": 36, "mouse": 1}
 
 
 class Failure(AssertionError):
@@ -41,25 +48,15 @@ def expect_equal(got, expected, what):
     check(got == expected, f"{what}: got {got!r}, expected {expected!r}")
 
 
-def retried(tries, attempt):
-    """attempt(i) for i = 0, 1, ... until one passes; the last one's failure."""
-    for i in range(tries):
-        try:
-            return attempt(i)
-        except Failure:
-            if i == tries - 1:
-                raise
-
-
-def wait_until(what, fetch, accept, timeout=WAIT):
+def wait_until(what, fetch, accept):
     """fetch() once accept(it) holds; fails naming what and the last value."""
-    deadline = time.monotonic() + timeout
+    deadline = time.monotonic() + WAIT
     while True:
         value = fetch()
         if accept(value):
             return value
         if time.monotonic() > deadline:
-            raise Failure(f"timed out after {timeout:g} s waiting for {what}; last seen: {value!r}")
+            raise Failure(f"timed out after {WAIT:g} s waiting for {what}; last seen: {value!r}")
         time.sleep(0.05)
 
 
@@ -128,15 +125,15 @@ class Probe:
             self.lines.put(line.rstrip())
         self.lines.put(None)
 
-    def ask(self, command, timeout=30.0):
+    def ask(self, command):
         self.proc.stdin.write(command + "\n")
         self.proc.stdin.flush()
         answer = []
         while True:
             try:
-                line = self.lines.get(timeout=timeout)
+                line = self.lines.get(timeout=WAIT)
             except queue.Empty:
-                raise Failure(f"probe.exe did not answer {command!r} within {timeout:g} s") from None
+                raise Failure(f"probe.exe did not answer {command!r} within {WAIT:g} s") from None
             check(line is not None, f"probe.exe ended while answering {command!r}")
             if line == "end":
                 check(not answer[:1] or not answer[0].startswith("error"), f"probe.exe: {answer}")
@@ -149,33 +146,47 @@ class Probe:
     def fields(self, command):
         return _fields(self.ask(command)[0])
 
+    def keys_down(self):
+        """The virtual keys down as Windows sees them."""
+        down = self.fields("keys")["down"]
+        return set() if down == "-" else {int(vk) for vk in down.split(",")}
+
     def close(self):
         self.proc.kill()
         self.proc.wait()
 
 
+PROBE = None  # the session's, for the presses below
+
+
 def xdotool(*args):
-    subprocess.run(["xdotool", *map(str, args)], check=True, timeout=30)
+    subprocess.run(["xdotool", *map(str, args)], check=True, timeout=WAIT)
 
 
 def move(x, y):
     xdotool("mousemove", x, y)
 
 
+def hold(what, press, release, held=HELD):
+    """Presses, holds, releases and waits until Windows shows every key of `what` up. Released also when something
+    fails, so that nothing stays down."""
+    try:
+        press()
+        time.sleep(held)
+    finally:
+        release()
+    vks = {VK.get(name) or ord(name.upper()) for name in what.split("+")}
+    wait_until(f"{what} released as Windows sees it", PROBE.keys_down, lambda down: not down & vks)
+
+
 def click(x, y):
-    """A click another Wine process notices: it sees a button (or a key, below) only when it is held a while, so it
-    stays down 0.1 s."""
     move(x, y)
-    xdotool("mousedown", 1)
-    time.sleep(0.1)
-    xdotool("mouseup", 1)
+    hold("mouse", lambda: xdotool("mousedown", 1), lambda: xdotool("mouseup", 1))
 
 
-def key(name, hold=0.1):
+def key(name):
     """Presses and releases a key or chord (X keysyms, e.g. shift+Home)."""
-    xdotool("keydown", name)
-    time.sleep(hold)
-    xdotool("keyup", "+".join(reversed(name.split("+"))))
+    hold(name, lambda: xdotool("keydown", name), lambda: xdotool("keyup", "+".join(reversed(name.split("+")))))
 
 
 def type_keys(word, gap=0.0):
@@ -184,14 +195,31 @@ def type_keys(word, gap=0.0):
         time.sleep(gap)  # spreads the recorded input out: a pace, not a wait
 
 
-def hotkey(letter):
-    """Ctrl+Shift+Alt+letter as a person presses it: modifiers first, then the letter. All four at once could be
-    captured R before the left-hand Ctrl and Alt (lowest key first, one a step), so that a run would play the record
-    chord with records still to come."""
-    xdotool("keydown", "ctrl+shift+alt")
-    time.sleep(0.25)
-    key(letter)
-    xdotool("keyup", "alt+shift+ctrl")
+def hotkey(letter, taken=None):
+    """Ctrl+Shift+Alt+letter as a person presses it: modifiers first, held until Windows shows them down, then the
+    letter. All four at once could be captured R before the left-hand Ctrl and Alt (lowest key first, one a step), so
+    that a run would play the record chord with records still to come. The letter is held until the program takes the
+    chord: its input release lets go of the modifiers in Windows' view while they are still held here (or until
+    taken() holds, for a chord the program lets pass). Held longer, Wine would press them again once it finds them
+    held."""
+    modifiers = {16, 17, 18}
+
+    def press():
+        xdotool("keydown", "ctrl+shift+alt")
+        wait_until("Ctrl, Shift and Alt down as Windows sees them", PROBE.keys_down, modifiers.issubset)
+        xdotool("keydown", letter)
+        wait_until(f"the program to take Ctrl+Shift+Alt+{letter.upper()}" + ("" if taken else " (its input release)"),
+                   taken or (lambda: not modifiers.issubset(PROBE.keys_down())), bool)
+    hold(f"ctrl+shift+alt+{letter}", press, lambda: xdotool("keyup", letter, "alt+shift+ctrl"), 0)
+
+
+def release_all():
+    """Lets go of every key and button the tests press (one a failed test left down would leak into the next), and
+    waits until Windows shows none down."""
+    xdotool("keyup", *[name for name in VK if name != "mouse"], *"abcdefghijklmnopqrstuvwxyz")
+    for button in (1, 2, 3):
+        xdotool("mouseup", button)
+    wait_until("no key or button down as Windows sees it, before the test", PROBE.keys_down, lambda d: not d)
 
 
 class Session:
@@ -201,40 +229,32 @@ class Session:
         self.image, self.lock, self.xvfb, self.probe = Path(image), None, None, None
 
     def open(self):
+        global PROBE
         # Runs in one checkout share build/e2e, so they take turns.
         E2E_BUILD.mkdir(parents=True, exist_ok=True)
         self.lock = open(E2E_BUILD / "run.lock", "w")
-
-        def locked():
-            try:
-                return not fcntl.flock(self.lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
-            except BlockingIOError:
-                return False
-        wait_until(f"another end-to-end run in this checkout to end ({self.lock.name})", locked, bool, timeout=1200)
+        try:
+            fcntl.flock(self.lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+        except BlockingIOError:
+            print(f"waiting for another end-to-end run in this checkout to end ({self.lock.name})", flush=True)
+            fcntl.flock(self.lock, fcntl.LOCK_EX)
         if not os.environ.get("DISPLAY"):
             # A Wine server left on the prefix would serve the new display through its old desktop.
-            self.end_wine(20)
-            os.environ["DISPLAY"], pid = shell('kestrova_start_display && echo "$DISPLAY $KESTROVA_XVFB_PID"').split()
-            self.xvfb = int(pid)
+            os.environ["DISPLAY"], self.xvfb = shell('kestrova_stop_display && kestrova_start_display && '
+                                                     'echo "$DISPLAY $KESTROVA_XVFB_PID"').split()
         # The prefix made unless ready, and the 32-bit route found once.
         os.environ["KESTROVA_ROUTE32_FOUND"] = shell(
             'kestrova_ensure_prefix >&2 && { kestrova_find_route32; echo "$KESTROVA_ROUTE32_FOUND"; }').strip()
         subprocess.run(["make", "-s", str(PROBE_EXE.relative_to(ROOT)), str(TARGET_EXE.relative_to(ROOT))],
                        cwd=str(ROOT), check=True, timeout=600)
-        self.probe = Probe()
+        self.probe = PROBE = Probe()
         self.metrics = {k: int(v) for k, v in self.probe.fields("metrics").items()}
 
-    def end_wine(self, timeout):
-        """Lets the prefix's Wine server end (it does a few seconds after its last program), or ends it with whatever
-        still runs."""
-        shell(f'timeout {timeout} "$WINESERVER" -w || {{ "$WINESERVER" -k; "$WINESERVER" -w; }}; true')
-
     def close(self):
+        """Leaves no process behind: the probe, the Wine server and whatever it still serves, the private display."""
         if self.probe:
             self.probe.close()
-        if self.xvfb:
-            self.end_wine(60)
-            os.kill(self.xvfb, signal.SIGTERM)
+        shell(f"KESTROVA_XVFB_PID={self.xvfb or ''} kestrova_stop_display", WAIT)
         if self.lock:
             self.lock.close()
 
@@ -245,8 +265,9 @@ class Program:
     def __init__(self, case, exe, *args):
         self.case, self.exe, self.probe = case, Path(exe), case.probe
         self.log = open(case.folder / f"{self.exe.stem}.wine.log", "ab")
+        # A group of its own: whatever it starts (a browser, a copy) is stopped with it.
         self.proc = subprocess.Popen(wine_command(exe, *args), cwd=str(case.folder), stdin=subprocess.DEVNULL,
-                                     stdout=self.log, stderr=subprocess.STDOUT)
+                                     stdout=self.log, stderr=subprocess.STDOUT, start_new_session=True)
         case.programs.append(self)
         self.main = None
 
@@ -275,12 +296,12 @@ class Program:
         wait_until(f"window {hwnd:#x} to go", lambda: self.proc.poll() is None and self.window(hwnd),
                    lambda w: not w or not w.visible)
 
-    def wait_caption(self, hwnd, expected, timeout=WAIT, where=""):
+    def wait_caption(self, expected, where=""):
         def caption():
             self.alive()
-            w = self.window(hwnd)
+            w = self.window(self.main.hwnd)
             return w and w.text
-        return wait_until(f"caption {expected!r}{where}", caption, lambda text: text == expected, timeout)
+        return wait_until(f"caption {expected!r}{where}", caption, lambda text: text == expected)
 
     def children(self, window, accept=lambda c: True):
         return [c for c in self.probe.windows(f"children {window.hwnd:x}") if accept(c)]
@@ -288,35 +309,35 @@ class Program:
     def child(self, window, what, accept):
         return wait_until(what, lambda: self.children(window, accept), lambda cs: len(cs) == 1)[0]
 
-    def take_keyboard(self, window, spot, control=None, click_first=False, tries=3):
+    def take_keyboard(self, window, spot, control=None, click_first=False):
         """Gets the keyboard into the window (into its control, when given) as a user would: a click on the spot
         (where a click only takes the focus: a file-name box, a box's text, a caption bar), then a wait for Wine's
-        foreground and focus windows; again when they do not come."""
+        foreground and focus windows. A user whose click did not take clicks again, and so does this, every few
+        seconds."""
+        if click_first:
+            click(*spot)
+        clicked = [time.monotonic()]
+
         def seen():
             self.alive()
             focus = self.probe.fields("focus")
-            return int(focus["foreground"], 16), int(focus["focus"], 16)
-
-        def attempt(i):
-            if i or click_first:
+            got = int(focus["foreground"], 16), int(focus["focus"], 16)
+            if (got[0] != window.hwnd or control not in (None, got[1])) and time.monotonic() - clicked[0] > 5:
                 click(*spot)
-            return wait_until(f"the keyboard in {window}" + (f" and its control {control:#x}" if control else "") +
-                              f" (Wine's foreground and focus windows; try {i + 1} of {tries}, clicking at {spot})",
-                              seen, lambda s: s[0] == window.hwnd and control in (None, s[1]))
-        retried(tries, attempt)
+                clicked[0] = time.monotonic()
+            return got
+        wait_until(f"the keyboard in {window}" + (f" and its control {control:#x}" if control else "") +
+                   f" (Wine's foreground and focus windows, clicking at {spot})", seen,
+                   lambda s: s[0] == window.hwnd and control in (None, s[1]))
 
     def type_into(self, box, edit, text, shown=None):
-        """Types the text over the edit box's text, and again after a click into the box when it does not show up
-        there (as shown, when given); then Enter."""
-        def attempt(i):
-            self.take_keyboard(box, centre(edit.rect), edit.hwnd, click_first=i > 0)
-            key("End")
-            key("shift+Home")
-            xdotool("type", "--delay", "20", text)
-            wait_until(f"{shown or text!r} in {edit}",
-                       lambda: [c.text for c in self.children(box) if c.hwnd == edit.hwnd],
-                       lambda v: v == [shown or text], timeout=10.0)
-        retried(3, attempt)
+        """Types the text over the edit box's text, waits until it shows there (as shown, when given), then Enter."""
+        self.take_keyboard(box, centre(edit.rect), edit.hwnd)
+        key("End")
+        key("shift+Home")
+        xdotool("type", "--delay", "20", text)
+        wait_until(f"{shown or text!r} in {edit}", lambda: [c.text for c in self.children(box) if c.hwnd == edit.hwnd],
+                   lambda v: v == [shown or text])
         key("Return")
         self.wait_gone(box.hwnd)
 
@@ -331,9 +352,12 @@ class Program:
         return wait_until(f"{self.exe.name} to end", self.proc.poll, lambda code: code is not None)
 
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-        self.proc.wait()
+        """Ends it and what it started, and waits for it."""
+        try:
+            os.killpg(self.proc.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+        self.proc.wait(timeout=WAIT)
         self.log.close()
 
     def button(self, i):
@@ -389,7 +413,7 @@ class Target(Program):
         """The screen point of a client position."""
         return self.window.client[0] + x, self.window.client[1] + y
 
-    def settled(self, quiet=0.6, timeout=30.0):
+    def settled(self, quiet=0.6):
         """The log once it has stayed unchanged for the quiet time, with no key or button down any more."""
         seen = {"lines": None, "since": 0.0}
 
@@ -397,10 +421,10 @@ class Target(Program):
             lines = self.lines()
             if lines != seen["lines"]:
                 seen.update(lines=lines, since=time.monotonic())
-            return self.probe.fields("keys")["down"], lines
+            return self.probe.keys_down(), lines
 
         wait_until(f"no key down and the target's log unchanged for {quiet:g} s", fetch,
-                   lambda s: s[0] == "-" and time.monotonic() - seen["since"] >= quiet, timeout)
+                   lambda s: not s[0] and time.monotonic() - seen["since"] >= quiet)
         return seen["lines"]
 
     def cleared(self):
@@ -409,7 +433,7 @@ class Target(Program):
 
 
 class Case:
-    """What a test gets: the session and a fresh folder of its own."""
+    """What a test gets: the session, a fresh folder of its own, and no key or button down."""
 
     def __init__(self, session, name):
         self.session, self.name, self.image, self.probe = session, name, session.image, session.probe
@@ -417,12 +441,14 @@ class Case:
         shutil.rmtree(self.folder, ignore_errors=True)
         self.folder.mkdir(parents=True)
         self.programs = []
+        release_all()
 
-    def start(self, settings=None, *args):
-        """The image as kestrova.exe in the folder, beside a settings file kestrova.ini of the given text (or none),
-        started with the mouse parked away from where it opens; its main window is .main."""
+    def start(self, settings=None, *args, image=None):
+        """The image (the run's, or the one given) as kestrova.exe in the folder, beside a settings file kestrova.ini
+        of the given text (or none), started with the mouse parked away from where it opens; its main window is
+        .main."""
         exe, ini = self.folder / "kestrova.exe", self.folder / "kestrova.ini"
-        shutil.copyfile(self.image, exe)
+        shutil.copyfile(image or self.image, exe)
         ini.unlink(missing_ok=True) if settings is None else ini.write_text(settings)
         move(1, 1)
         program = Program(self, exe, *args)
@@ -445,8 +471,13 @@ class Case:
         return sum(accept(p) for row in rows for p in row[area[0] - rect[0]:area[2] - rect[0]])
 
     def cleanup(self):
+        """Stops the test's programs, and waits until their windows are gone (the next test's would be confused with
+        them: the target is the same program in each)."""
         for program in self.programs:
             program.stop()
+        wait_until("the windows of the test's programs to go", lambda: [
+            w for w in self.probe.windows() if any(w.exe.endswith(str(p.exe).lower()) for p in self.programs)],
+            lambda found: not found)
 
 
 def settings_text(x, y, tips=1, speed=0):

@@ -5,6 +5,7 @@ failed. A 32-bit image that cannot run here (tools/wine_env.sh) has its tests sk
 with KESTROVA_REQUIRE_WIN32=1: the product is the 32-bit image, so there a layer that cannot run fails."""
 import importlib
 import os
+import signal
 import sys
 import time
 import traceback
@@ -13,6 +14,10 @@ from pathlib import Path
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 import harness  # noqa: E402
+
+
+def why(error):
+    return str(error) if isinstance(error, harness.Failure) else "error: " + traceback.format_exc().strip()
 
 
 def main(image, names):
@@ -48,22 +53,27 @@ def main(image, names):
             for name, _ in chosen:
                 report("FAIL", name, f"could not set up Wine and the display: {error}")
             chosen = []
-    for name, test in chosen:
-        if isinstance(test, str):
-            report("FAIL", name, test)
-            continue
-        case = harness.Case(session, name)
-        try:
-            test(case)
-            report("PASS", name)
-        except harness.Failure as failure:
-            report("FAIL", name, str(failure))
-        except Exception:
-            report("FAIL", name, "error: " + traceback.format_exc().strip())
-        finally:
-            case.cleanup()
-    if runnable:
-        session.close()
+    # Stopped from outside, the run still stops its programs and Wine.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("stopped"))
+    try:
+        for name, test in chosen:
+            if isinstance(test, str):
+                report("FAIL", name, test)
+                continue
+            problems, case = [], None
+            try:
+                case = harness.Case(session, name)
+                test(case)
+            except Exception as error:
+                problems.append(why(error))
+            try:
+                case and case.cleanup()
+            except Exception as error:
+                problems.append("after the test: " + why(error))
+            report("FAIL" if problems else "PASS", name, "; ".join(problems))
+    finally:
+        if runnable:
+            session.close()
     print(f"e2e on {image}: {time.monotonic() - started:.1f} s")
     print(f"{counts['PASS']} passed, {counts['FAIL']} failed, {counts['SKIP']} skipped")
     return 1 if counts["FAIL"] else 0

@@ -1,11 +1,12 @@
 """Recording files and self-playing copies seen from outside: a recording written here is opened and saved through the
 real file dialogs and played from the play button, played at once when its path is given on the command line, and
 compiled into a copy that plays it hidden and ends (or plays another recording it is given, or warns when a byte was
-appended)."""
+appended). An Authenticode signature (osslsigncode, with a certificate made on the spot) appended to the program or to
+a self-playing copy is no recording."""
 import struct
 import subprocess
 
-from harness import (BOX_CLASS, COMPILE, OPEN, PLAY, ROOT, SAVE, Program, Target, check, check_runs, click,
+from harness import (BOX_CLASS, COMPILE, IDLE, OPEN, PLAY, ROOT, SAVE, Program, Target, check, check_runs, click,
                      click_lines, expect_equal, hotkey, is_filler, key_lines, runs_in, wait_until, wine_path)
 
 STUB_SIZE = 32768
@@ -59,7 +60,7 @@ def wait_runs(target, run, runs, what, copy=None):
         check(not shown, f"{what}: the self-playing copy shows windows: {shown}")
         lines = target.lines()
         return runs_in(lines, run)[0], lines
-    wait_until(f"{what}: {runs} runs of {run} in the target's log", progress, lambda p: p[0] >= runs, 60.0)
+    wait_until(f"{what}: {runs} runs of {run} in the target's log", progress, lambda p: p[0] >= runs)
     lines = target.settled()
     check_runs(lines, run, runs, what)
     return lines
@@ -75,11 +76,11 @@ def test_open_and_save_through_the_dialogs_and_play(t):
     (t.folder / "no macro.rec").write_bytes(b"text")
     (t.folder / "saved.rec~").mkdir()
     through_dialog(t, program, OPEN, "", "记录文件 (*.rec)", "my macro.rec")
-    program.wait_caption(program.main.hwnd, "my macro.rec")
+    program.wait_caption("my macro.rec")
     through_dialog(t, program, OPEN, "", "记录文件 (*.rec)", "no macro.rec")
     program.answer(program.box(wine_path(t.folder / "no macro.rec")))
     through_dialog(t, program, SAVE, "my macro.rec", "记录文件 (*.rec)", "saved")
-    program.wait_caption(program.main.hwnd, "saved.rec")
+    program.wait_caption("saved.rec")
     expect_equal(((t.folder / "saved.rec").read_bytes(), sorted(f.name for f in t.folder.glob("[sk][as]*"))),
                  (data, ["saved.rec", "saved.rec~"]), "the saved recording, and the files it left")
     target.clear()
@@ -89,22 +90,22 @@ def test_open_and_save_through_the_dialogs_and_play(t):
 
 def test_a_click_plays_where_it_was_made_and_a_stopped_playback_saves_whole(t):
     # Record 0 is a zero record (which plays nothing), and the click has no move before it: played from the play
-    # button, it must still land in the target. The click comes 3 s into a run, so a second click on the play button
-    # stops the playback before it.
+    # button, it must still land in the target. The click comes 10 s into a run, so a second click on the play button
+    # stops the playback before it, even on a busy machine.
     program, target = t.start(), Target(t)
     (x, y), word = target.point(*CLICK_AT), "tern"
-    records = [(0, 0, 0, 10000), (0x201, x, y, 13000), (0x202, x, y, 13100)]
-    records += [(message, ord(letter.upper()), 0, 13200 + 100 * i) for i, letter in enumerate(word)
+    records = [(0, 0, 0, 10000), (0x201, x, y, 20000), (0x202, x, y, 20100)]
+    records += [(message, ord(letter.upper()), 0, 20200 + 100 * i) for i, letter in enumerate(word)
                 for message in (0x100, 0x101)]
     data = b"".join(RECORD.pack(*record, 0x10010) for record in records)
     (t.folder / "first click.rec").write_bytes(data)
     through_dialog(t, program, OPEN, "", "记录文件 (*.rec)", "first click.rec")
-    program.wait_caption(program.main.hwnd, "first click.rec")
+    program.wait_caption("first click.rec")
     target.clear()
     click(*program.button(PLAY))
     click(*program.button(PLAY))
     through_dialog(t, program, SAVE, "first click.rec", "记录文件 (*.rec)", "after the stop")  # only while idle
-    program.wait_caption(program.main.hwnd, "after the stop.rec")
+    program.wait_caption("after the stop.rec")
     expect_equal(((t.folder / "after the stop.rec").read_bytes(), [line for line in target.lines() if "down" in line]),
                  (data, []), "the recording saved whole after the stopped playback, which played no click")
     click(*program.button(PLAY))
@@ -119,7 +120,7 @@ def test_command_line_path_with_blanks_plays_at_once(t):
     target.clear()
     program = t.start(None, wine_path(t.folder / "my macros" / "a b.rec"))
     wait_runs(target, run, 1, "played from the command line")
-    program.wait_caption(program.main.hwnd, "a b.rec")
+    program.wait_caption("a b.rec")
 
 
 def test_compiled_copies(t):
@@ -174,3 +175,54 @@ def test_compiled_copies(t):
     expect_equal(copy.wait_exit(), 0, "exit code after the warning")
     expect_equal([line for line in target.lines() if not line.startswith("lbuttonup")], [],
                  "what the target got from the broken copy")
+
+
+def signed(t, source, name):
+    """The file signed into the case's folder under the name."""
+    key, cert = t.folder / "key.pem", t.folder / "cert.pem"
+    if not cert.exists():
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=Kestrova test",
+                        "-days", "1", "-keyout", key, "-out", cert], check=True, capture_output=True, timeout=120)
+    subprocess.run(["osslsigncode", "sign", "-certs", cert, "-key", key, "-in", source, "-out", t.folder / name],
+                   check=True, capture_output=True, timeout=120)
+    return t.folder / name
+
+
+def certificate_entry(image):
+    """Where the certificate-table entry lies: 24 bytes past "PE\\0\\0" the optional header, in it the entry at 128
+    (at 144 in a 64-bit image)."""
+    optional = struct.unpack_from("<I", image, 0x3c)[0] + 24
+    return optional + (144 if image[optional:optional + 2] == b"\x0b\x02" else 128)
+
+
+def test_signed_program_compiles_a_copy_that_plays_signed(t):
+    target = Target(t)
+    data, run = macro(t, target, "heron")  # 21 records: the copy's signature is padded to 8 bytes with 4
+    (t.folder / "heron.rec").write_bytes(data)
+    exe = signed(t, t.image, "signed.exe")
+    program = t.start(image=exe)
+    expect_equal(program.main.text, IDLE, "caption of the signed program")
+    through_dialog(t, program, OPEN, "", "记录文件 (*.rec)", "heron.rec")
+    target.clear()
+    click(*program.button(PLAY))
+    wait_runs(target, run, 1, "played in the signed program, which stays open for the compile")
+    through_dialog(t, program, COMPILE, "heron", "程序文件 (*.exe)", "player")
+    program.answer(program.box("Kestrova"))
+
+    image = bytearray(exe.read_bytes()[:STUB_SIZE])
+    at = certificate_entry(image)
+    expect_equal(struct.unpack_from("<I", image, at)[0], STUB_SIZE, "the signed program's certificate table")
+    image[at:at + 8] = bytes(8)
+    want = bytes(image).replace(b"@@@@@", b"00001").replace(b"$$$$$", b"00000") + data
+    got = (t.folder / "player.exe").read_bytes()
+    check(got == want, f"the copy: {len(got)} bytes, first difference at "
+          f"{next((i for i, (a, b) in enumerate(zip(got, want)) if a != b), min(len(got), len(want)))}; expected the "
+          f"signed program's image without its entry, then the {len(data)} bytes of records")
+
+    copy = signed(t, t.folder / "player.exe", "signed player.exe")
+    expect_equal(struct.unpack_from("<I", copy.read_bytes(), at)[0], len(want) + 4, "the signed copy's table")
+    target.focus()
+    target.cleared()
+    player = Program(t, copy)
+    wait_runs(target, run, 1, "the signed copy", player)
+    expect_equal(player.wait_exit(), 0, "exit code of the signed copy")

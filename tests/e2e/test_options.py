@@ -95,7 +95,7 @@ def test_tips_and_save_settings_entries(t):
     # The mouse rests where the keyboard was got, on the caption bar's first tip: tips off, on, off.
     for caption in ("Kestrova", "打开 (O)", "Kestrova"):
         program.choose("t")
-        program.wait_caption(program.main.hwnd, caption)
+        program.wait_caption(caption)
     program.choose("s")
     expect_equal(program.close(), 0, "exit code")
     expect_equal(read_settings(t.folder / "kestrova.ini"), {"window_x": str(program.main.rect[0]), "window_y": str(

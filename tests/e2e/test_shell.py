@@ -55,7 +55,7 @@ def test_button_tips(t):
                ("(1, 1), off the window", 1, 1, IDLE)]
     for where, x, y, expected in points:
         move(x, y)
-        program.wait_caption(main.hwnd, expected, 10, f" with the mouse at {where} ({x}, {y})")
+        program.wait_caption(expected, f" with the mouse at {where} ({x}, {y})")
 
 
 def test_play_without_recording_tells_so(t):

@@ -37,9 +37,13 @@ struct Answering {
 };
 
 // Reads and answers the box once it is ready (its text, its edit box or
-// file dialog's OK button shown); false while it is not.
-bool Answer(Answering& a, HWND box) {
-  SeenBox s = {Caption(box), "", "", GetWindow(box, GW_OWNER), false, false, nullptr};
+// file dialog's OK button shown); false while it is not. A box the next
+// answer is not for (one asking for a name when no answer is left, or one
+// still not ready for the answer at the deadline: a message box while a name
+// is awaited) leaves the answer to the next: it gets Cancel or its default
+// button, and is marked unexpected.
+bool Answer(Answering& a, HWND box, bool overdue) {
+  SeenBox s = {Caption(box), "", "", GetWindow(box, GW_OWNER), false, false, nullptr, false};
   s.topmost = (GetWindowLongPtrA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
   const bool answer = a.next < a.answers.size();
   const std::string text = answer ? a.answers[a.next] : "";
@@ -52,25 +56,33 @@ bool Answer(Answering& a, HWND box) {
       if (ClassOf(c) == "Static" && s.text.empty() && GetDlgCtrlID(c) != 32783) s.text = Caption(c);
       s.icon |= (GetWindowLongPtrA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && SendMessageA(c, STM_GETICON, 0, 0);
     }
-    if (answer ? !edit || (file_box && !IsWindowVisible(GetDlgItem(box, IDOK))) : s.text.empty()) return false;
+    const bool ready = answer ? edit && (!file_box || IsWindowVisible(GetDlgItem(box, IDOK))) : !s.text.empty();
+    if (!ready && !overdue) return false;
+    s.unexpected = !ready || (!answer && edit);
     if (edit) s.first = Caption(edit);
-    if (answer && !text.empty()) SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (answer && edit && !text.empty()) SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     const LRESULT button = SendMessageA(box, DM_GETDEFID, 0, 0);
-    PostMessageA(box, WM_COMMAND, answer && text.empty() ? IDCANCEL : HIWORD(button) == DC_HASDEFID ? LOWORD(button) : IDOK, 0);
+    PostMessageA(box, WM_COMMAND, edit && (s.unexpected || text.empty()) ? IDCANCEL
+                                  : HIWORD(button) == DC_HASDEFID ? LOWORD(button) : IDOK, 0);
   }
-  a.next += answer;
+  a.next += answer && !s.unexpected;
   a.seen.push_back(s);
   return true;
 }
 
 DWORD WINAPI AnswerBoxes(void* param) {
   Answering& a = *static_cast<Answering*>(param);
+  std::vector<std::pair<HWND, DWORD>> first_seen;
   for (DWORD pid = 0; !a.stop; Sleep(10))  // polled: the boxes come up in their own time
     for (const char* cls : {"#32770", "#32768"})
-      for (HWND w = FindWindowExA(nullptr, nullptr, cls, nullptr); w; w = FindWindowExA(nullptr, w, cls, nullptr))
-        if (GetWindowThreadProcessId(w, &pid) && pid == GetCurrentProcessId() && IsWindowVisible(w) &&
-            std::find(a.handled.begin(), a.handled.end(), w) == a.handled.end() && Answer(a, w))
-          a.handled.push_back(w);
+      for (HWND w = FindWindowExA(nullptr, nullptr, cls, nullptr); w; w = FindWindowExA(nullptr, w, cls, nullptr)) {
+        if (!GetWindowThreadProcessId(w, &pid) || pid != GetCurrentProcessId() || !IsWindowVisible(w) ||
+            std::find(a.handled.begin(), a.handled.end(), w) != a.handled.end())
+          continue;
+        auto seen = std::find_if(first_seen.begin(), first_seen.end(), [w](const auto& f) { return f.first == w; });
+        if (seen == first_seen.end()) seen = first_seen.insert(seen, {w, GetTickCount()});
+        if (Answer(a, w, GetTickCount() - seen->second > kWaitMs)) a.handled.push_back(w);
+      }
   return 0;
 }
 
@@ -163,6 +175,8 @@ std::vector<SeenBox> Answered(const std::vector<std::string>& answers, const std
   InterlockedExchange(&a.stop, 1);
   WaitForSingleObject(thread, INFINITE);
   CloseHandle(thread);
+  for (const SeenBox& s : a.seen)
+    Expect(!s.unexpected, "a box no answer was meant for", s.caption + ": " + s.text, "none", __LINE__);
   return a.seen;
 }
 

@@ -40,9 +40,11 @@ inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_s
 std::string Caption(HWND window);
 HWND MakeMainWindow(int left = 100, int top = 100);  // as the program makes it; not shown
 void DestroyMainWindow(HWND window);  // as a close does, taking the WM_QUIT it posts
+// The deadline of every wait: generous, the machine may be busy.
+constexpr DWORD kWaitMs = 60000;
 // Handles this thread's messages until done() holds; fails naming what it
 // waited for after the time limit.
-bool PumpUntil(const std::function<bool()>& done, const std::string& what, DWORD limit_ms = 10000);
+bool PumpUntil(const std::function<bool()>& done, const std::string& what, DWORD limit_ms = kWaitMs);
 void* ReplaceImport(void** slot, void* procedure);  // returns the procedure it replaced
 
 struct SeenBox {
@@ -50,12 +52,15 @@ struct SeenBox {
   HWND owner;
   bool topmost, icon;
   HMENU menu;
+  bool unexpected;  // not of the kind the next answer was for (see Answered)
 };
 // Runs the command while a thread answers every box, dialog and menu of this
 // process that comes up, each with the next answer: typed into its edit box (a
 // file dialog's name box, or the box's one edit box) and confirmed, or for a
-// menu its letter pressed; an empty answer cancels. With no answer left a box
-// gets its default button. Returns what was seen, in order.
+// menu its letter pressed; an empty answer cancels. With no answer left a
+// message box gets its default button. A box the next answer is not for (see
+// Answer) is closed and fails the test naming its caption and text. Returns
+// what was seen, in order.
 std::vector<SeenBox> Answered(const std::vector<std::string>& answers, const std::function<void()>& command);
 
 #endif
