@@ -27,9 +27,8 @@ BUTTON_LEFT, BUTTON_TOP, BUTTON_SIZE, BUTTON_PITCH = 5, 5, 16, 21
 # The one deadline of every wait. Generous: the suite must hold on a busy two-core machine, and a wait ends as soon
 # as its condition holds.
 WAIT = 90.0
-# How long a key or button is held: a recording samples the keys on a timer, and a press it is to record must last
-# across a sample. (Its going down cannot be awaited instead: the command it starts may let go of it, and read away
-# the trace of its press, before anyone else looks.)
+# How long a key or button is held once Windows shows it down, as a finger would: a recording samples the keys on a
+# timer, and a press it is to record must last across a sample.
 HELD = 0.1
 # Virtual keys of the X keysyms the tests press, as the probe reports them down.
 VK = {"shift": 16, "ctrl": 17, "alt": 18, "Return": 13, "Escape": 27, "End": 35, "Home": 36, "mouse": 1}
@@ -69,14 +68,6 @@ def shell(script, timeout=600):
 def wine_command(program, *args):
     # LC_ALL (code page 936) is tools/wine_run.sh's to give to Wine alone.
     return ["env", "-u", "LC_ALL", str(ROOT / "tools" / "wine_run.sh"), str(program), *map(str, args)]
-
-
-def wine_route(image):
-    """tools/wine_run.sh --route: (True, wine64/native/qemu) or (False, why)."""
-    run = subprocess.run([str(ROOT / "tools" / "wine_run.sh"), "--route", str(image)], capture_output=True,
-                         text=True, timeout=120)
-    answer = (run.stdout.strip().splitlines() or [run.stderr.strip()])[-1]
-    return run.returncode == 0, answer.removeprefix("none: ")
 
 
 def wine_path(path):
@@ -167,21 +158,25 @@ def move(x, y):
     xdotool("mousemove", x, y)
 
 
-def hold(what, press, release, held=HELD):
-    """Presses, holds, releases and waits until Windows shows every key of `what` up. Released also when something
-    fails, so that nothing stays down."""
+def hold(what, press, release, shown=True, held=HELD):
+    """Presses every key of `what`, holds them once Windows shows them down (unless not `shown`: a press that starts a
+    command of the program may be let go by it at once), releases them, and waits until Windows shows them up.
+    Released also when something fails, so that nothing stays down."""
+    vks = {VK.get(name) or ord(name.upper()) for name in what.split("+")}
     try:
         press()
+        if shown:
+            wait_until(f"{what} down as Windows sees it", PROBE.keys_down, vks.issubset)
         time.sleep(held)
     finally:
         release()
-    vks = {VK.get(name) or ord(name.upper()) for name in what.split("+")}
     wait_until(f"{what} released as Windows sees it", PROBE.keys_down, lambda down: not down & vks)
 
 
-def click(x, y):
+def click(x, y, shown=True):
+    """A left click; not `shown` for one on the program's toolbar (see hold)."""
     move(x, y)
-    hold("mouse", lambda: xdotool("mousedown", 1), lambda: xdotool("mouseup", 1))
+    hold("mouse", lambda: xdotool("mousedown", 1), lambda: xdotool("mouseup", 1), shown)
 
 
 def key(name):
@@ -196,12 +191,9 @@ def type_keys(word, gap=0.0):
 
 
 def hotkey(letter, taken=None):
-    """Ctrl+Shift+Alt+letter as a person presses it: modifiers first, held until Windows shows them down, then the
-    letter. All four at once could be captured R before the left-hand Ctrl and Alt (lowest key first, one a step), so
-    that a run would play the record chord with records still to come. The letter is held until the program takes the
-    chord: its input release lets go of the modifiers in Windows' view while they are still held here (or until
-    taken() holds, for a chord the program lets pass). Held longer, Wine would press them again once it finds them
-    held."""
+    """Ctrl+Shift+Alt+letter as a person presses it: the modifiers until Windows shows them down (all four at once
+    could be recorded letter first), then the letter until the program takes the chord (its input release lets go of
+    the modifiers in Windows' view), or until taken() holds for a chord it lets pass."""
     modifiers = {16, 17, 18}
 
     def press():
@@ -210,7 +202,7 @@ def hotkey(letter, taken=None):
         xdotool("keydown", letter)
         wait_until(f"the program to take Ctrl+Shift+Alt+{letter.upper()}" + ("" if taken else " (its input release)"),
                    taken or (lambda: not modifiers.issubset(PROBE.keys_down())), bool)
-    hold(f"ctrl+shift+alt+{letter}", press, lambda: xdotool("keyup", letter, "alt+shift+ctrl"), 0)
+    hold(f"ctrl+shift+alt+{letter}", press, lambda: xdotool("keyup", letter, "alt+shift+ctrl"), False, 0)
 
 
 def release_all():
@@ -264,7 +256,8 @@ class Program:
 
     def __init__(self, case, exe, *args):
         self.case, self.exe, self.probe = case, Path(exe), case.probe
-        self.log = open(case.folder / f"{self.exe.stem}.wine.log", "ab")
+        self.wine_log = case.folder / f"{self.exe.stem}.wine.log"
+        self.log = open(self.wine_log, "ab")
         # A group of its own: whatever it starts (a browser, a copy) is stopped with it.
         self.proc = subprocess.Popen(wine_command(exe, *args), cwd=str(case.folder), stdin=subprocess.DEVNULL,
                                      stdout=self.log, stderr=subprocess.STDOUT, start_new_session=True)
@@ -272,7 +265,9 @@ class Program:
         self.main = None
 
     def alive(self):
-        check(self.proc.poll() is None, f"{self.exe.name} ended early, exit code {self.proc.returncode}")
+        if self.proc.poll() is not None:
+            tail = self.wine_log.read_bytes()[-600:].decode(errors="replace")
+            raise Failure(f"{self.exe.name} ended early, exit code {self.proc.returncode}; its Wine log ends: {tail!r}")
 
     def windows(self):
         """Its top-level windows (not those of other programs)."""
@@ -281,15 +276,16 @@ class Program:
     def window(self, hwnd):
         return next((w for w in self.windows() if w.hwnd == hwnd), None)
 
-    def find(self, cls, owner=None):
+    def shown(self, cls, owner=None):
+        """Its visible windows of the class (owned by the owner, when given)."""
         self.alive()
         return [w for w in self.windows() if w.cls == cls and w.visible and owner in (None, w.owner)]
 
     def wait_window(self, cls, owner=None, caption=None):
+        """Its one visible window of the class, once there; with the caption, when given."""
         (found,) = wait_until(f"one visible {cls} window" + (f" owned by {owner:#x}" if owner else ""),
-                              lambda: self.find(cls, owner), lambda ws: len(ws) == 1)
-        if caption is not None:
-            expect_equal(found.text, caption, f"caption of {found}")
+                              lambda: self.shown(cls, owner), lambda ws: len(ws) == 1)
+        check(caption in (None, found.text), f"caption of {found}: expected {caption!r}")
         return found
 
     def wait_gone(self, hwnd):
@@ -310,10 +306,8 @@ class Program:
         return wait_until(what, lambda: self.children(window, accept), lambda cs: len(cs) == 1)[0]
 
     def take_keyboard(self, window, spot, control=None, click_first=False):
-        """Gets the keyboard into the window (into its control, when given) as a user would: a click on the spot
-        (where a click only takes the focus: a file-name box, a box's text, a caption bar), then a wait for Wine's
-        foreground and focus windows. A user whose click did not take clicks again, and so does this, every few
-        seconds."""
+        """Gets the keyboard into the window (its control, when given) as a user would: with a click on the spot
+        (where a click only takes the focus), again every few seconds until Wine shows the focus there."""
         if click_first:
             click(*spot)
         clicked = [time.monotonic()]
@@ -342,7 +336,7 @@ class Program:
         self.wait_gone(box.hwnd)
 
     def answer(self, box, name="Return"):
-        """Answers a message box with a key, the keyboard got through its text."""
+        """Answers a message box with a key, the keyboard got with a click on its text."""
         text = next(c for c in self.children(box) if c.cls == "Static" and c.text)
         self.take_keyboard(box, centre(text.rect))
         key(name)
@@ -365,12 +359,16 @@ class Program:
         return (self.main.client[0] + BUTTON_LEFT + BUTTON_PITCH * i + BUTTON_SIZE // 2,
                 self.main.client[1] + BUTTON_TOP + BUTTON_SIZE // 2)
 
+    def push(self, i):
+        """Clicks toolbar button i."""
+        click(*self.button(i), shown=False)
+
     def box(self, caption):
         return self.wait_window(BOX_CLASS, self.main.hwnd, caption)
 
     def choose(self, letter):
-        """Picks an options-menu entry: Enter on the main window (the keyboard got with a click on the left of its
-        caption bar, where no command is), then the entry's letter."""
+        """Picks an options-menu entry: Enter on the main window (got with a click on its caption bar's left end,
+        where no tip or command is), then the entry's letter."""
         self.take_keyboard(self.main, (self.main.rect[0] + 10, self.main.rect[1] + 3), click_first=True)
         key("Return")
         menu = self.wait_window(MENU_CLASS)
@@ -405,9 +403,10 @@ class Target(Program):
         self.log_path.write_bytes(b"")
 
     def focus(self):
-        """The keyboard, with a click on the caption bar (which logs nothing)."""
+        """The keyboard, with a click on the caption bar (which logs nothing), and an empty log."""
         left, top, right, _ = self.window.rect
         self.take_keyboard(self.window, (left + (right - left) // 3, top + 8), click_first=True)
+        self.cleared()
 
     def point(self, x, y):
         """The screen point of a client position."""

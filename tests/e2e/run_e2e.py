@@ -6,6 +6,7 @@ with KESTROVA_REQUIRE_WIN32=1: the product is the 32-bit image, so there a layer
 import importlib
 import os
 import signal
+import subprocess
 import sys
 import time
 import traceback
@@ -18,6 +19,14 @@ import harness  # noqa: E402
 
 def why(error):
     return str(error) if isinstance(error, harness.Failure) else "error: " + traceback.format_exc().strip()
+
+
+def route(image):
+    """tools/wine_run.sh --route: (True, wine64/native/qemu) or (False, why)."""
+    run = subprocess.run([str(harness.ROOT / "tools" / "wine_run.sh"), "--route", str(image)], capture_output=True,
+                         text=True, timeout=120)
+    answer = (run.stdout.strip().splitlines() or [run.stderr.strip()])[-1]
+    return run.returncode == 0, answer.removeprefix("none: ")
 
 
 def main(image, names):
@@ -35,16 +44,16 @@ def main(image, names):
         counts[verdict] += 1
         print(f"{verdict} {name}" + (f": [{image}] {text}".replace("\n", "\n    ") if text else ""), flush=True)
 
-    runnable, route = harness.wine_route(image)
+    runnable, how = route(image)
     if not runnable:
         # Only a 32-bit image with no way to run here is skipped, and only on a developer's machine.
         required = os.environ.get("KESTROVA_REQUIRE_WIN32") == "1" or os.environ.get("CI", "") not in ("", "0", "false")
         for name, test in chosen:
-            fails = isinstance(test, str) or route.endswith("Windows program") or required
-            report("FAIL" if fails else "SKIP", name, route + (" (required here: CI or KESTROVA_REQUIRE_WIN32=1)" if required else ""))
+            fails = isinstance(test, str) or how.endswith("Windows program") or required
+            report("FAIL" if fails else "SKIP", name, how + (" (required here: CI or KESTROVA_REQUIRE_WIN32=1)" if required else ""))
         chosen = []
     else:
-        print(f"e2e on {image}: {'64-bit through wine64' if route == 'wine64' else f'32-bit, route {route}'}")
+        print(f"e2e on {image}: {'64-bit through wine64' if how == 'wine64' else f'32-bit, route {how}'}")
         session = harness.Session(image)
         try:
             session.open()

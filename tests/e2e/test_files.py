@@ -44,7 +44,7 @@ def macro(t, target, word):
 def through_dialog(t, program, button, proposed, file_type, name):
     """Clicks the button and types the path of the name in the case's folder into its file dialog (which starts where
     it was last used, maybe in another test's folder), after checking the name and type it proposes."""
-    click(*program.button(button))
+    program.push(button)
     dialog = program.wait_window(BOX_CLASS, program.main.hwnd)
     edit = program.child(dialog, "the dialog's file-name box", lambda c: c.cls == "Edit" and c.visible)
     shown = program.child(dialog, "the dialog's file-type box", lambda c: c.id == 1136 and c.cls == "ComboBox").text
@@ -84,7 +84,7 @@ def test_open_and_save_through_the_dialogs_and_play(t):
     expect_equal(((t.folder / "saved.rec").read_bytes(), sorted(f.name for f in t.folder.glob("[sk][as]*"))),
                  (data, ["saved.rec", "saved.rec~"]), "the saved recording, and the files it left")
     target.clear()
-    click(*program.button(PLAY))
+    program.push(PLAY)
     wait_runs(target, run, 1, "played from the play button after opening")
 
 
@@ -102,13 +102,13 @@ def test_a_click_plays_where_it_was_made_and_a_stopped_playback_saves_whole(t):
     through_dialog(t, program, OPEN, "", "记录文件 (*.rec)", "first click.rec")
     program.wait_caption("first click.rec")
     target.clear()
-    click(*program.button(PLAY))
-    click(*program.button(PLAY))
+    program.push(PLAY)
+    program.push(PLAY)
     through_dialog(t, program, SAVE, "first click.rec", "记录文件 (*.rec)", "after the stop")  # only while idle
     program.wait_caption("after the stop.rec")
     expect_equal(((t.folder / "after the stop.rec").read_bytes(), [line for line in target.lines() if "down" in line]),
                  (data, []), "the recording saved whole after the stopped playback, which played no click")
-    click(*program.button(PLAY))
+    program.push(PLAY)
     wait_runs(target, click_lines(*CLICK_AT) + key_lines(word), 1, "played from the play button")
 
 
@@ -149,14 +149,12 @@ def test_compiled_copies(t):
                                      ("the copy given another recording", (wine_path(t.folder / "other one.rec"),),
                                       other_run, 1)):
         target.focus()
-        target.cleared()
         copy = Program(t, t.folder / "player.exe", *args)
         lines = wait_runs(target, played, runs, what, copy)
         expect_equal((runs_in(lines, run)[0] if played != run else 0, copy.wait_exit()), (0, 0),
                      f"{what}: runs of its own recording besides, and exit code")
 
     target.focus()
-    target.cleared()
     copy = Program(t, t.folder / "player.exe")
     wait_until("the copy playing into the target", target.lines, lambda lines: [x for x in lines if not is_filler(x)])
     hotkey("r")
@@ -164,7 +162,6 @@ def test_compiled_copies(t):
 
     (t.folder / "broken.exe").write_bytes(compiled + b"\0")
     target.focus()
-    target.cleared()
     copy = Program(t, t.folder / "broken.exe")
     box = copy.wait_window(BOX_CLASS)
     expect_equal(box.text.lower(), wine_path(t.folder / "broken.exe").lower(), "caption of the warning: its own path")
@@ -204,7 +201,7 @@ def test_signed_program_compiles_a_copy_that_plays_signed(t):
     expect_equal(program.main.text, IDLE, "caption of the signed program")
     through_dialog(t, program, OPEN, "", "记录文件 (*.rec)", "heron.rec")
     target.clear()
-    click(*program.button(PLAY))
+    program.push(PLAY)
     wait_runs(target, run, 1, "played in the signed program, which stays open for the compile")
     through_dialog(t, program, COMPILE, "heron", "程序文件 (*.exe)", "player")
     program.answer(program.box("Kestrova"))
@@ -222,7 +219,6 @@ def test_signed_program_compiles_a_copy_that_plays_signed(t):
     copy = signed(t, t.folder / "player.exe", "signed player.exe")
     expect_equal(struct.unpack_from("<I", copy.read_bytes(), at)[0], len(want) + 4, "the signed copy's table")
     target.focus()
-    target.cleared()
     player = Program(t, copy)
     wait_runs(target, run, 1, "the signed copy", player)
     expect_equal(player.wait_exit(), 0, "exit code of the signed copy")

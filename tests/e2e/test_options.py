@@ -32,7 +32,7 @@ def test_menu_opens_with_enter_and_closes_with_escape(t):
                  "check marks in the menu (build/e2e/shots/menu-*.png)")
     key("Escape")
     program.wait_gone(menu.hwnd)
-    expect_equal(program.find(BOX_CLASS), [], "boxes after Escape")
+    expect_equal(program.shown(BOX_CLASS), [], "boxes after Escape")
     expect_equal(program.close(), 0, "exit code")
     expect_equal(read_settings(t.folder / "kestrova.ini"), {"window_x": "300", "window_y": "300", "tips": "1",
                  "speed": "1"}, "settings after a menu closed with Escape")
@@ -87,7 +87,7 @@ def test_about_box_link_opens_the_web_site(t):
     program.answer(box)
     program.choose("w")
     wait_until("the support page asked for", seen, lambda s: s == home + [f"http://{HOST}/support.php#tools"])
-    expect_equal(program.find(BOX_CLASS), [], "boxes after the web site opened")
+    expect_equal(program.shown(BOX_CLASS), [], "boxes after the web site opened")
 
 
 def test_tips_and_save_settings_entries(t):

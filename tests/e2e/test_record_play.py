@@ -54,7 +54,6 @@ def record(target, caption, word, gap=0.0, click_at="after", stop=lambda: hotkey
     """Records the word typed into the target, with a click at CLICK_AT "before" or "after" it (or None), between the
     record chord and stop(); returns the target's lines for that input."""
     target.focus()
-    target.cleared()
     hotkey("r")
     caption.wait("the recording clock in the caption", RECORDING.match)
     while_recording()
@@ -103,7 +102,6 @@ def test_record_and_play_back_at_both_speeds(t):
     check(("1", "1", "") in caption.counters(), f"captions: {caption.seen}, expected 播放 mm:ss (1/1)")
     program.choose("f")
     target.focus()
-    target.cleared()
     play(target, caption, run, 1, "fast speed")
 
 
@@ -120,10 +118,10 @@ def test_record_button_stops_and_play_button_plays_three_runs(t):
         click(main.rect[0] + 10, main.rect[1] + 3)
         key("Escape")
     # Pauses between the keys let each run last long enough for the caption's run counter to be seen.
-    run = record(target, caption, "kite", 0.4, "before", stop=lambda: click(*program.button(RECORD)),
+    run = record(target, caption, "kite", 0.4, "before", stop=lambda: program.push(RECORD),
                  while_recording=on_caption_bar)
     caption.seen.clear()
-    play(target, caption, run, 3, "started by the play button", start=lambda: click(*program.button(PLAY)))
+    play(target, caption, run, 3, "started by the play button", start=lambda: program.push(PLAY))
     expect_equal(int(program.probe.fields("focus")["foreground"], 16), target.window.hwnd,
                  "the foreground window after the playback (the target's)")
     numbers = [int(n) for n, total, star in caption.counters() if (total, star) == ("3", "")]
@@ -192,6 +190,6 @@ def test_the_record_chord_that_stops_a_recording_is_not_played(t):
     # target's log would be played. A played R with the modifiers would also end the playback, or start a recording.
     program, target, caption = set_up(t, repeat=3)
     run = record(target, caption, "wing", click_at="before")  # no R of its own
-    play(target, caption, run, 3, "a recording stopped by the chord", start=lambda: click(*program.button(PLAY)))
+    play(target, caption, run, 3, "a recording stopped by the chord", start=lambda: program.push(PLAY))
     chord = [line for line in target.lines() if re.match(r"(sys)?key(down|up) (16|17|18|82)\b", line)]
     expect_equal((chord, caption()), ([], IDLE), "chord keys the playback sent, and the caption after it")
