@@ -5,7 +5,6 @@ Session; each test gets a Case with a fresh folder. Standard library only."""
 import configparser
 import fcntl
 import os
-import queue
 import shutil
 import signal
 import subprocess
@@ -108,28 +107,21 @@ class Probe:
     def __init__(self):
         self.proc = subprocess.Popen(wine_command(PROBE_EXE), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                      stderr=subprocess.DEVNULL, cwd=str(E2E_BUILD), text=True, errors="replace")
-        self.lines = queue.Queue()
-        threading.Thread(target=self._read, daemon=True).start()
-
-    def _read(self):
-        for line in self.proc.stdout:
-            self.lines.put(line.rstrip())
-        self.lines.put(None)
 
     def ask(self, command):
-        self.proc.stdin.write(command + "\n")
-        self.proc.stdin.flush()
-        answer = []
-        while True:
-            try:
-                line = self.lines.get(timeout=WAIT)
-            except queue.Empty:
-                raise Failure(f"probe.exe did not answer {command!r} within {WAIT:g} s") from None
-            check(line is not None, f"probe.exe ended while answering {command!r}")
-            if line == "end":
-                check(not answer[:1] or not answer[0].startswith("error"), f"probe.exe: {answer}")
-                return answer
-            answer.append(line)
+        # A probe that does not answer in time is ended, which ends the read.
+        watchdog, answer = threading.Timer(WAIT, self.proc.kill), []
+        watchdog.start()
+        try:
+            self.proc.stdin.write(command + "\n")
+            self.proc.stdin.flush()
+            while (line := self.proc.stdout.readline()) != "end\n":
+                check(line, f"probe.exe gave no answer to {command!r} within {WAIT:g} s, or ended")
+                answer.append(line.rstrip())
+        finally:
+            watchdog.cancel()
+        check(not answer[:1] or not answer[0].startswith("error"), f"probe.exe: {answer}")
+        return answer
 
     def windows(self, command="list"):
         return [Window(line) for line in self.ask(command)]
@@ -305,11 +297,10 @@ class Program:
     def child(self, window, what, accept):
         return wait_until(what, lambda: self.children(window, accept), lambda cs: len(cs) == 1)[0]
 
-    def take_keyboard(self, window, spot, control=None, click_first=False):
+    def take_keyboard(self, window, spot, control=None):
         """Gets the keyboard into the window (its control, when given) as a user would: with a click on the spot
         (where a click only takes the focus), again every few seconds until Wine shows the focus there."""
-        if click_first:
-            click(*spot)
+        click(*spot)
         clicked = [time.monotonic()]
 
         def seen():
@@ -369,7 +360,7 @@ class Program:
     def choose(self, letter):
         """Picks an options-menu entry: Enter on the main window (got with a click on its caption bar's left end,
         where no tip or command is), then the entry's letter."""
-        self.take_keyboard(self.main, (self.main.rect[0] + 10, self.main.rect[1] + 3), click_first=True)
+        self.take_keyboard(self.main, (self.main.rect[0] + 10, self.main.rect[1] + 3))
         key("Return")
         menu = self.wait_window(MENU_CLASS)
         key(letter)
@@ -405,7 +396,7 @@ class Target(Program):
     def focus(self):
         """The keyboard, with a click on the caption bar (which logs nothing), and an empty log."""
         left, top, right, _ = self.window.rect
-        self.take_keyboard(self.window, (left + (right - left) // 3, top + 8), click_first=True)
+        self.take_keyboard(self.window, (left + (right - left) // 3, top + 8))
         self.cleared()
 
     def point(self, x, y):
@@ -443,9 +434,8 @@ class Case:
         release_all()
 
     def start(self, settings=None, *args, image=None):
-        """The image (the run's, or the one given) as kestrova.exe in the folder, beside a settings file kestrova.ini
-        of the given text (or none), started with the mouse parked away from where it opens; its main window is
-        .main."""
+        """The image (the run's, or the one given) started as kestrova.exe in the folder, beside kestrova.ini of the
+        settings text (or none), the mouse away from where it opens; its main window is .main."""
         exe, ini = self.folder / "kestrova.exe", self.folder / "kestrova.ini"
         shutil.copyfile(image or self.image, exe)
         ini.unlink(missing_ok=True) if settings is None else ini.write_text(settings)

@@ -20,7 +20,7 @@ def in_client(box, child):
 def test_menu_opens_with_enter_and_closes_with_escape(t):
     program = t.start(settings_text(300, 300, tips=1, speed=1))
     main = program.main
-    program.take_keyboard(main, (main.rect[0] + 10, main.rect[1] + 3), click_first=True)
+    program.take_keyboard(main, (main.rect[0] + 10, main.rect[1] + 3))
     key("Return")
     menu = program.wait_window("#32768")
     expect_equal(menu.rect[:2], (main.rect[2] - 16, main.rect[3] - 10), "menu's top left: the window's bottom right "

@@ -201,6 +201,19 @@ WINE_TEST(PlayOnStartRefusesBrokenAndCutPaths) {
     EXPECT_EQ(seen.empty() ? posted ? "" : "(nothing)" : seen[0].caption, c.warning, what + ": the warning or the play");
     EXPECT_EQ(Recording(), c.warning.empty() ? records : "(none)", what + ": recording");
   }
+  // A copy plays the records behind its image, at the count and speed compiled into it.
+  WriteBytes(f + "copy.exe", std::string(32768, 'M') + records);
+  CopyBounded(g_app.own_path, sizeof g_app.own_path, (f + "copy.exe").c_str());
+  g_app.stub_size = 32768;
+  const ImageFields image = g_image_fields;
+  g_image_fields = ImageFields{"00003", "00001", "032768"};
+  const int result = PlayOnStart("", true);
+  g_image_fields = image;
+  MSG msg;
+  EXPECT_TRUE(result && PeekMessageA(&msg, window, WM_COMMAND, WM_COMMAND, PM_REMOVE) && msg.wParam == CMD_PLAY &&
+                  Recording() == records,
+              "a copy plays its records");
+  EXPECT_EQ(Text(g_app.repeat_count) + " " + Text(g_app.playback_speed), "3 1", "a copy's repeat count and speed");
   DestroyMainWindow(window);
 }
 
