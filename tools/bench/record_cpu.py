@@ -85,7 +85,7 @@ def main():
             print("# the prefix's wineserver was not found; only the program is measured")
         # Focus on the program's caption bar, then the pointer away from it
         # (the caption then shows no tip).
-        program.take_keyboard(main_window, (main_window.rect[0] + 10, main_window.rect[1] + 3), click_first=True)
+        program.take_keyboard(main_window, (main_window.rect[0] + 10, main_window.rect[1] + 3))
         move(1, 1)
         time.sleep(1.0)
         idle = measure(pids, seconds)

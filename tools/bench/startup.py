@@ -70,7 +70,12 @@ def one_start(exe, env, timeout=120.0):
     finally:
         proc.kill()
         proc.wait()
-        harness.wait_until("the window to go", shown_windows, lambda ws: not ws, timeout=30)
+        harness.wait_until("the window to go", shown_windows, lambda ws: not ws)
+
+
+def end_wine():
+    """Ends the prefix's Wine server and what it serves, and waits for them."""
+    harness.shell('"$WINESERVER" -k; "$WINESERVER" -w', 60)
 
 
 def route_env(base, route):
@@ -117,11 +122,11 @@ def main():
             for state in ("server up", "server down"):
                 if state == "server down":
                     session.probe.close()
-                    session.end_wine(60)
+                    end_wine()
                 times = []
                 for i in range(options.runs + 1):
                     if state == "server down":
-                        session.end_wine(60)
+                        end_wine()
                     seconds = one_start(exe, env)
                     if i > 0:
                         times.append(seconds)
