@@ -250,9 +250,10 @@ class Program:
         self.case, self.exe, self.probe = case, Path(exe), case.probe
         self.wine_log = case.folder / f"{self.exe.stem}.wine.log"
         self.log = open(self.wine_log, "ab")
-        # A group of its own: whatever it starts (a browser, a copy) is stopped with it.
+        # A group of its own: whatever it starts (a browser, a copy) is stopped with it. Wine's errors go to its log.
         self.proc = subprocess.Popen(wine_command(exe, *args), cwd=str(case.folder), stdin=subprocess.DEVNULL,
-                                     stdout=self.log, stderr=subprocess.STDOUT, start_new_session=True)
+                                     stdout=self.log, stderr=subprocess.STDOUT, start_new_session=True,
+                                     env=dict(os.environ, WINEDEBUG="-all,err+all"))
         case.programs.append(self)
         self.main = None
 
