@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "core/text.h"
 #include "files/file_name_rules.h"
 
 namespace {
@@ -26,6 +27,10 @@ void FillFileDialog(OPENFILENAMEA& dialog, HWND owner, char* name, const char* f
   dialog.lpstrInitialDir = name;
   dialog.Flags = mode == kAskOpen ? OFN_LONGNAMES | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST
                                   : OFN_LONGNAMES | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+  // The ending of the filter's first pattern ("*.rec"), which the dialog adds
+  // to a name typed without one: it then asks before replacing the file that
+  // the name will be written to, not only one typed with its ending.
+  if (mode != kAskOpen) dialog.lpstrDefExt = filter + TextLength(filter) + 3;
 }
 
 int AskFileName(HWND owner, char* name, const char* filter, int mode) {

@@ -9,7 +9,8 @@ constexpr int kAskSave = 2;
 
 // Fills the dialog's record: the owner (the foreground window when the given
 // one is none), the filter, name (kNameCapacity bytes) as the proposed name
-// and the starting folder, and the mode's flags.
+// and the starting folder, and the mode's flags (and, to save, the ending of
+// the filter's first pattern as the default).
 void FillFileDialog(OPENFILENAMEA& dialog, HWND owner, char* name, const char* filter, int mode);
 
 // Asks for a file name, proposing the one in name. Returns 1 when one was

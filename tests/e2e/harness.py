@@ -37,6 +37,21 @@ class Failure(AssertionError):
     """A check that did not hold; the message says what was seen."""
 
 
+class Crash(Failure):
+    """A program under test crashed: the run ends at once."""
+
+
+RUNNING = []  # the programs the test under way started and has not stopped
+
+
+def check_crashes():
+    """Fails at once when a program under test has crashed (Wine's "Unhandled" line begins its log's backtrace)."""
+    for program in RUNNING:
+        if program.proc.poll() is not None and b"wine: Unhandled" in program.wine_log.read_bytes():
+            log = program.wine_log.read_bytes().decode(errors="replace")
+            raise Crash(f"{program.exe.name} crashed: {log[log.index('wine: Unhandled'):][:600]!r}")
+
+
 def check(condition, message):
     if not condition:
         raise Failure(message)
@@ -50,6 +65,7 @@ def wait_until(what, fetch, accept):
     """fetch() once accept(it) holds; fails naming what and the last value."""
     deadline = time.monotonic() + WAIT
     while True:
+        check_crashes()
         value = fetch()
         if accept(value):
             return value
@@ -214,9 +230,9 @@ class Session:
 
     def open(self):
         global PROBE
-        # Runs in one checkout share build/e2e, so they take turns.
+        # Runs of one build in one checkout share its folders under build/e2e, so they take turns.
         E2E_BUILD.mkdir(parents=True, exist_ok=True)
-        self.lock = open(E2E_BUILD / "run.lock", "w")
+        self.lock = open(E2E_BUILD / f"run-{self.image.parent.name}.lock", "w")
         try:
             fcntl.flock(self.lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
         except BlockingIOError:
@@ -255,6 +271,7 @@ class Program:
                                      stdout=self.log, stderr=subprocess.STDOUT, start_new_session=True,
                                      env=dict(os.environ, WINEDEBUG="-all,err+all"))
         case.programs.append(self)
+        RUNNING.append(self)
         self.main = None
 
     def alive(self):
@@ -316,8 +333,9 @@ class Program:
                    f" (Wine's foreground and focus windows, clicking at {spot})", seen,
                    lambda s: s[0] == window.hwnd and control in (None, s[1]))
 
-    def type_into(self, box, edit, text, shown=None):
-        """Types the text over the edit box's text, waits until it shows there (as shown, when given), then Enter."""
+    def type_into(self, box, edit, text, shown=None, then=None):
+        """Types the text over the edit box's text, waits until it shows there (as shown, when given), then Enter, and
+        then() before the box goes (to answer what Enter brings up)."""
         self.take_keyboard(box, centre(edit.rect), edit.hwnd)
         key("End")
         key("shift+Home")
@@ -325,6 +343,7 @@ class Program:
         wait_until(f"{shown or text!r} in {edit}", lambda: [c.text for c in self.children(box) if c.hwnd == edit.hwnd],
                    lambda v: v == [shown or text])
         key("Return")
+        then and then()
         self.wait_gone(box.hwnd)
 
     def answer(self, box, name="Return"):
@@ -339,6 +358,8 @@ class Program:
 
     def stop(self):
         """Ends it and what it started, and waits for it."""
+        if self in RUNNING:
+            RUNNING.remove(self)
         try:
             os.killpg(self.proc.pid, signal.SIGKILL)
         except ProcessLookupError:
@@ -428,7 +449,7 @@ class Case:
 
     def __init__(self, session, name):
         self.session, self.name, self.image, self.probe = session, name, session.image, session.probe
-        self.folder = E2E_BUILD / "work" / name
+        self.folder = E2E_BUILD / f"work-{self.image.parent.name}" / name
         shutil.rmtree(self.folder, ignore_errors=True)
         self.folder.mkdir(parents=True)
         self.programs = []

@@ -41,15 +41,17 @@ def macro(t, target, word):
     return b"".join(records), click_lines(*CLICK_AT) + key_lines(keys) + click_lines(*CLICK_AT)
 
 
-def through_dialog(t, program, button, proposed, file_type, name):
+def through_dialog(t, program, button, proposed, file_type, name, replace=False):
     """Clicks the button and types the path of the name in the case's folder into its file dialog (which starts where
-    it was last used, maybe in another test's folder), after checking the name and type it proposes."""
+    it was last used, maybe in another test's folder), after checking the name and type it proposes; with `replace`,
+    answers Yes when the dialog asks whether to replace the file that is there."""
     program.push(button)
     dialog = program.wait_window(BOX_CLASS, program.main.hwnd)
     edit = program.child(dialog, "the dialog's file-name box", lambda c: c.cls == "Edit" and c.visible)
     shown = program.child(dialog, "the dialog's file-type box", lambda c: c.id == 1136 and c.cls == "ComboBox").text
     expect_equal((edit.text, shown), (proposed, file_type), "name and file type the dialog proposes")
-    program.type_into(dialog, edit, wine_path(t.folder / name))
+    program.type_into(dialog, edit, wine_path(t.folder / name),
+                      then=replace and (lambda: program.answer(program.wait_window(BOX_CLASS, dialog.hwnd), "y")))
 
 
 def wait_runs(target, run, runs, what, copy=None):
@@ -77,12 +79,18 @@ def test_open_and_save_through_the_dialogs_and_play(t):
     (t.folder / "saved.rec~").mkdir()
     through_dialog(t, program, OPEN, "", "记录文件 (*.rec)", "my macro.rec")
     program.wait_caption("my macro.rec")
+    # Saved again under its own name, the most common save of all, over a file that has changed since.
+    (t.folder / "my macro.rec").write_bytes(data[:20])
+    through_dialog(t, program, SAVE, "my macro.rec", "记录文件 (*.rec)", "my macro.rec", replace=True)
+    wait_until("the recording saved over its own file", (t.folder / "my macro.rec").read_bytes, data.__eq__)
     through_dialog(t, program, OPEN, "", "记录文件 (*.rec)", "no macro.rec")
     program.answer(program.box(wine_path(t.folder / "no macro.rec")))
     through_dialog(t, program, SAVE, "my macro.rec", "记录文件 (*.rec)", "saved")
     program.wait_caption("saved.rec")
-    expect_equal(((t.folder / "saved.rec").read_bytes(), sorted(f.name for f in t.folder.glob("[sk][as]*"))),
-                 (data, ["saved.rec", "saved.rec~"]), "the saved recording, and the files it left")
+    expect_equal(((t.folder / "saved.rec").read_bytes(), sorted(f.name for f in t.folder.glob("*.rec*"))),
+                 (data, ["my macro.rec", "no macro.rec", "saved.rec", "saved.rec~"]),
+                 "the saved recording, and the files the saves left")
+    expect_equal(list(t.folder.glob("*.tmp")), [], "work files left")
     target.clear()
     program.push(PLAY)
     wait_runs(target, run, 1, "played from the play button after opening")
@@ -128,8 +136,11 @@ def test_compiled_copies(t):
     data, run = macro(t, target, "heron")
     (t.folder / "heron.REC").write_bytes(data)
     through_dialog(t, program, OPEN, "", "记录文件 (*.rec)", "heron.REC")
-    program.set_repeat_count(2)
     through_dialog(t, program, COMPILE, "heron", "程序文件 (*.exe)", "player")
+    program.answer(program.box("Kestrova"))
+    # Compiled again over the first copy, now to play twice.
+    program.set_repeat_count(2)
+    through_dialog(t, program, COMPILE, "heron", "程序文件 (*.exe)", "player", replace=True)
     box, size = program.box("Kestrova"), STUB_SIZE + len(data)
     expect_equal([c.text for c in program.children(box) if c.cls == "Static" and c.text],
                  [f"编译成功: \"player.exe\"\n\n文件大小:  {size // 1024}k"], "compile result")
