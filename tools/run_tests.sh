@@ -27,6 +27,12 @@ tally() {
   fi
 }
 
+# The fuzzers' short runs go on beside the Win32 layer, at a low priority: the
+# layers under Wine wait for what Windows shows, never for a time.
+mkdir -p build/native
+nice -n 10 tools/run_fuzzers.sh "${KESTROVA_FUZZ_SECONDS:-10}" >build/fuzz.log 2>&1 &
+fuzzing=$!
+
 echo "== native tests"
 log=build/native/unit_tests.log
 build/native/unit_tests --gtest_brief=1 2>&1 | tee "$log"
@@ -38,33 +44,46 @@ else
   broken+=(native)
 fi
 
-echo "== fuzzers (short runs)"
-tally fuzz "$(tools/run_fuzzers.sh "${KESTROVA_FUZZ_SECONDS:-10}" | tail -n 1)"
-
 kestrova_start_display
 trap kestrova_stop_display EXIT
 kestrova_ensure_prefix || broken+=(wine-prefix)
 # How 32-bit programs run here (tools/wine_env.sh), found once for all runs.
 kestrova_route32_available && echo "32-bit Windows programs run here by the route: $KESTROVA_ROUTE32_FOUND"
 
-# Runs a layer's command, shows its output and adds up its closing line.
-run_layer() {
-  local layer=$1 log=build/${2}.log
-  shift 2
-  "$@" 2>&1 | tr -d '\r' >"$log"
+# Shows a layer's log and adds up its closing line.
+report_layer() {
+  local layer=$1 log=$2
   cat "$log"
   tally "$layer" "$(tail -n 1 "$log")"
 }
 
 echo "== Win32 tests under Wine (x86_64)"
 # All in one process: a test stuck in a modal loop would hold the run for
-# ever, so the layer has a time limit (it takes seconds).
-run_layer wine wine-tests timeout 600 env LC_ALL=zh_CN.UTF-8 "$WINE64" build/wine-tests/shell_tests.exe
+# ever, so the layer has a time limit (it takes seconds). A test that
+# crashes ends it at once, named.
+timeout 600 env LC_ALL=zh_CN.UTF-8 "$WINE64" build/wine-tests/shell_tests.exe 2>&1 | tr -d '\r' >build/wine-tests.log
+report_layer wine build/wine-tests.log
 
+# The end-to-end runs of the two builds go side by side, each with a display
+# and a Wine prefix of its own (the 32-bit one's a copy of the first), since
+# one Wine server's keyboard and focus are shared by all its programs.
+kestrova_copy_prefix "$WINEPREFIX-e2e32" || broken+=(wine-prefix)
+kestrova_stop_display
+declare -A prefix=([win64]=$WINEPREFIX [win32]=$WINEPREFIX-e2e32) running=()
 for build in win64 win32; do
-  echo "== end to end: build/$build/kestrova.exe"
-  run_layer "e2e $build" "e2e-$build" python3 tests/e2e/run_e2e.py "build/$build/kestrova.exe"
+  env -u DISPLAY KESTROVA_WINEPREFIX="${prefix[$build]}" python3 tests/e2e/run_e2e.py "build/$build/kestrova.exe" 2>&1 |
+    tr -d '\r' >"build/e2e-$build.log" &
+  running[$build]=$!
 done
+for build in win64 win32; do
+  wait "${running[$build]}"
+  echo "== end to end: build/$build/kestrova.exe"
+  report_layer "e2e $build" "build/e2e-$build.log"
+done
+
+wait "$fuzzing"
+echo "== fuzzers (short runs)"
+report_layer fuzz build/fuzz.log
 untested=
 [[ $KESTROVA_ROUTE32_FOUND != none* ]] || untested=${KESTROVA_ROUTE32_FOUND#none: }
 

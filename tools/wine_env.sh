@@ -31,7 +31,7 @@ KESTROVA_WINE_NS=$KESTROVA_ROOT/tools/wine_ns.sh
 KESTROVA_QEMU_MIN_MAJOR=10
 # The prefix's marker holds this version and its kind (wow64: with its
 # 32-bit half, win64: without); a prefix with another marker is made anew.
-KESTROVA_PREFIX_VERSION=2
+KESTROVA_PREFIX_VERSION=3
 
 # Runs a Windows program (64-bit) under Wine with code page 936. LC_ALL is
 # given to Wine alone: the locale need not exist on the host for that.
@@ -176,6 +176,9 @@ kestrova_ensure_prefix() {
     # close waits about 2 s and focus does not follow clicks.
     kestrova_run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     kestrova_run reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /d N /f >/dev/null 2>&1
+    # A program that crashes ends at once, its backtrace in its log ("wine: Unhandled ..."), instead of
+    # waiting in a crash dialog that nobody answers.
+    kestrova_run reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     "$WINESERVER" -w
     if [ "$kind" = wow64 ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
       echo "the prefix $WINEPREFIX got no 32-bit half (syswow64/kernel32.dll)" >&2
@@ -183,6 +186,17 @@ kestrova_ensure_prefix() {
     fi
     echo "$KESTROVA_PREFIX_VERSION $kind" >"$WINEPREFIX/.kestrova-ready"
   ) 9>"$WINEPREFIX.lock"
+}
+
+# Makes the prefix DEST a copy of the ready prefix (much quicker than making
+# one), unless DEST is a ready prefix of the same marker already. Ends the
+# prefix's Wine server first, so that the copy is taken of files at rest.
+kestrova_copy_prefix() {
+  local dest=$1
+  [ "$(cat "$dest/.kestrova-ready" 2>/dev/null)" = "$(cat "$WINEPREFIX/.kestrova-ready")" ] && return 0
+  { "$WINESERVER" -k && "$WINESERVER" -w; } 2>/dev/null
+  rm -rf "$dest"
+  cp -a "$WINEPREFIX" "$dest"
 }
 
 # Starts a private Xvfb on the first free display from :90 on and exports

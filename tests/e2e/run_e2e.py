@@ -64,8 +64,12 @@ def main(image, names):
             chosen = []
     # Stopped from outside, the run still stops its programs and Wine.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit("stopped"))
+    crashed = None
     try:
         for name, test in chosen:
+            if crashed:
+                report("FAIL", name, f"not run: {crashed}")
+                continue
             if isinstance(test, str):
                 report("FAIL", name, test)
                 continue
@@ -75,6 +79,7 @@ def main(image, names):
                 test(case)
             except Exception as error:
                 problems.append(why(error))
+                crashed = isinstance(error, harness.Crash) and f"a program crashed in {name}"
             try:
                 case and case.cleanup()
             except Exception as error:

@@ -14,6 +14,19 @@ namespace {
 
 TestCase* g_tests = nullptr;
 int g_failures = 0;
+const char* g_running = nullptr;  // the test under way
+int g_passed = 0, g_failed = 0;
+
+// A test that crashes the process fails it at once, named, instead of
+// leaving the process to a debugger that waits for someone to answer.
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* crash) {
+  std::printf("FAIL %s: crashed, exception 0x%08lx at %p\n%d passed, %d failed\n", g_running,
+              static_cast<unsigned long>(crash->ExceptionRecord->ExceptionCode), crash->ExceptionRecord->ExceptionAddress,
+              g_passed, g_failed + 1);
+  std::fflush(stdout);
+  TerminateProcess(GetCurrentProcess(), 3);
+  return EXCEPTION_EXECUTE_HANDLER;
+}
 
 std::string ClassOf(HWND window) {
   char name[64] = {};
@@ -181,7 +194,7 @@ std::vector<SeenBox> Answered(const std::vector<std::string>& answers, const std
 }
 
 int main(int argc, char** argv) {
-  int passed = 0, failed = 0;
+  SetUnhandledExceptionFilter(ReportCrash);
   for (TestCase* test = g_tests; test; test = test->next) {
     bool chosen = argc == 1;
     for (int i = 1; i < argc; ++i) chosen |= std::string(test->name).find(argv[i]) != std::string::npos;
@@ -189,11 +202,12 @@ int main(int argc, char** argv) {
     const int before = g_failures;
     ResetAppState();
     g_app.stub_size = 0x7FFFFFFF;  // far longer than an image: no self-playing copy
+    g_running = test->name;
     test->run();
     std::printf("%s %s\n", g_failures == before ? "PASS" : "FAIL", test->name);
     std::fflush(stdout);
-    ++(g_failures == before ? passed : failed);
+    ++(g_failures == before ? g_passed : g_failed);
   }
-  std::printf("%d passed, %d failed\n", passed, failed);
-  return failed ? 1 : 0;
+  std::printf("%d passed, %d failed\n", g_passed, g_failed);
+  return g_failed ? 1 : 0;
 }
