@@ -4,7 +4,8 @@
 #   1. native: the plain decisions (GoogleTest with sanitizers), and a short
 #      run of each fuzzer;
 #   2. wine: the Win32 code under Wine on a private display;
-#   3. e2e: the real program under Wine, driven from outside, on each build.
+#   3. e2e: the real program under Wine, driven from outside, on each build
+#      (the two side by side).
 # Exits non-zero when anything failed or could not run.
 set -u
 cd "$(dirname "$0")/.."

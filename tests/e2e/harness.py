@@ -178,7 +178,21 @@ def hold(what, press, release, shown=True, held=HELD):
         time.sleep(held)
     finally:
         release()
-    wait_until(f"{what} released as Windows sees it", PROBE.keys_down, lambda down: not down & vks)
+    let_go(f"{what} released as Windows sees it", vks)
+
+
+def let_go(what, vks=None):
+    """Waits until Windows shows the keys (None: all keys and buttons) up. X passes a release to the window that has
+    its focus: one that comes as a press closes a window can reach no Wine window, and Windows would see the key held
+    for ever. After a few seconds the probe lets go of what Windows still shows down, as the hand did."""
+    since = time.monotonic()
+
+    def down():
+        held = PROBE.keys_down() & (vks or set(range(256)))
+        for vk in held if time.monotonic() - since > 5 else ():
+            PROBE.ask(f"release {vk}")
+        return held
+    wait_until(what, down, lambda held: not held)
 
 
 def click(x, y, shown=True):
@@ -219,7 +233,7 @@ def release_all():
     xdotool("keyup", *[name for name in VK if name != "mouse"], *"abcdefghijklmnopqrstuvwxyz")
     for button in (1, 2, 3):
         xdotool("mouseup", button)
-    wait_until("no key or button down as Windows sees it, before the test", PROBE.keys_down, lambda d: not d)
+    let_go("no key or button down as Windows sees it, before the test")
 
 
 class Session:
