@@ -10,6 +10,8 @@
 //                           speed (gaps of 10..200 ms; and moves at the
 //                           polling pace, every 15-16 ms) and at fast speed
 //                           (a recording of mostly moves)
+//   bench.exe pace-moves    the moves at the polling pace alone (bench.sh
+//                           plays them quiet and beside busy processes)
 //   bench.exe growth-rule   100 000 records appended through the growth rule
 //                           and ReallocateBlock, as CaptureStep does it
 //   bench.exe growth-steps  100 000 moves recorded by the real CaptureStep
@@ -317,6 +319,14 @@ void BenchPace() {
   DestroyWindow(window);
 }
 
+void BenchPaceMoves() {
+  HWND window = MakeMainWindow();
+  MakeTarget();
+  std::vector<InputEvent> polled = PollRateMoves();
+  ReportPace("normal_speed_moves", polled, Play(polled, 0));
+  DestroyWindow(window);
+}
+
 // --- growth ---------------------------------------------------------------------------
 
 constexpr std::uint32_t kGrowthEvents = 100000;
@@ -406,12 +416,14 @@ int main(int argc, char** argv) {
     BenchCapture();
   } else if (std::strcmp(part, "pace") == 0) {
     BenchPace();
+  } else if (std::strcmp(part, "pace-moves") == 0) {
+    BenchPaceMoves();
   } else if (std::strcmp(part, "growth-rule") == 0) {
     BenchGrowthRule();
   } else if (std::strcmp(part, "growth-steps") == 0) {
     BenchGrowthSteps();
   } else {
-    std::fprintf(stderr, "usage: bench.exe capture | pace | growth-rule | growth-steps\n");
+    std::fprintf(stderr, "usage: bench.exe capture | pace | pace-moves | growth-rule | growth-steps\n");
     return 2;
   }
   std::fflush(stdout);
