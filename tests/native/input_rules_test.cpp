@@ -143,9 +143,7 @@ TEST(Playback, AnAbsoluteMoveLandsOnItsPixelOnEveryDesktop) {
 // record per step, which falls behind where a step outlasts the records' gap.
 TEST(Playback, NormalSpeedKeepsTheRecordedPaceOnASlowTimerAndABusyMachine) {
   using Rule = std::uint32_t (*)(const InputEvent*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t);
-  const Rule one_per_step = [](const InputEvent*, std::uint32_t, std::uint32_t p, std::uint32_t, std::uint32_t) {
-    return p + 1;
-  };
+  const Rule one_per_step = [](auto, auto, std::uint32_t p, auto, auto) { return p + 1; };
   struct Case {
     const char* what;
     std::uint32_t gap_us;
