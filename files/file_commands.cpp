@@ -53,14 +53,15 @@ int AskTarget(char* name, char* work, const char* filter, const char* ending, co
  * Writes the recording behind the first image bytes of the work file, which
  * holds just those when ready, and puts the work file in the target's place
  * once it is whole, so that a failed write never costs the file that was
- * there. Returns the bytes written; 0 on failure: the work file is then
- * deleted, the target left as it was and the failure shown.
+ * there, nor does a power cut soon after leave it empty or short. Returns
+ * the bytes written; 0 on failure: the work file is then deleted, the target
+ * left as it was and the failure shown.
  */
 std::uint32_t WriteRecording(const char* work, const char* target, bool ready, std::uint32_t image,
                              const char* failure) {
   std::uint32_t bytes = g_app.event_count * sizeof(InputEvent);
   if (ready && bytes && WriteFileAt(work, static_cast<std::int32_t>(image), g_app.event_buffer, bytes) == bytes &&
-      FileSizeOf(work) == image + bytes && MoveFileExA(work, target, MOVEFILE_REPLACE_EXISTING))
+      FileSizeOf(work) == image + bytes && PutInPlace(work, target))
     return bytes;
   DeleteFileA(work);
   ShowFailure(failure, target);

@@ -35,3 +35,11 @@ std::uint32_t WriteFileAt(const char* path, std::int32_t offset, const void* dat
   CloseHandle(file);
   return written;
 }
+
+int PutInPlace(const char* work, const char* target) {
+  HANDLE file = OpenShared(work, GENERIC_WRITE, OPEN_EXISTING);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  BOOL flushed = FlushFileBuffers(file);
+  CloseHandle(file);
+  return flushed && MoveFileExA(work, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}

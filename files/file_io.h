@@ -15,4 +15,13 @@ std::uint32_t ReadFileAt(const char* path, std::int32_t offset, void* buffer, st
 // written, 0 when the file cannot be opened.
 std::uint32_t WriteFileAt(const char* path, std::int32_t offset, const void* data, std::uint32_t length);
 
+/*
+ * Puts the work file in the target's place, replacing it, so that after a
+ * crash of the system or a power cut the target is the old file or the new
+ * one, whole: the work file's bytes are flushed to the disk first, and the
+ * rename is written through before it returns. Returns 0 when the flush or
+ * the rename failed; the work file is then still there.
+ */
+int PutInPlace(const char* work, const char* target);
+
 #endif

@@ -17,16 +17,42 @@
 
 namespace {
 
+// Flushing the work file to the disk before the rename, and the rename
+// itself after it, makes the output the old file or the new one, whole, after
+// a crash of the system or a power cut; a rename alone may reach the disk
+// before the bytes do.
 #ifdef _WIN32
 constexpr int kCreateFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
 int Pid() { return static_cast<int>(GetCurrentProcessId()); }
+bool Flush(int fd) { return _commit(fd) == 0; }
+// Windows keeps no permission bits but the read-only one, and a read-only
+// output is refused before this.
+bool KeepMode(int, mode_t) { return true; }
 bool ReplaceWith(const std::string& work, const std::string& path) {
-  return MoveFileExA(work.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  if (MoveFileExA(work.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  errno = EACCES;
+  return false;
 }
+bool FlushFolder(const std::string&) { return true; }  // the write-through rename did it
 #else
 constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL;
 int Pid() { return static_cast<int>(getpid()); }
+bool Flush(int fd) { return fsync(fd) == 0; }
+bool KeepMode(int fd, mode_t mode) { return fchmod(fd, mode & 07777) == 0; }
 bool ReplaceWith(const std::string& work, const std::string& path) { return std::rename(work.c_str(), path.c_str()) == 0; }
+// The folder holds the rename: it is synced too. A file system that cannot
+// sync a folder (EINVAL) offers no more than the rename.
+bool FlushFolder(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return false;
+  bool synced = fsync(fd) == 0 || errno == EINVAL;
+  int sync_errno = errno;
+  close(fd);
+  errno = sync_errno;
+  return synced;
+}
 #endif
 
 std::string Reason() { return std::strerror(errno); }
@@ -65,7 +91,8 @@ std::string WriteWhole(const std::string& path, const void* data, std::size_t n)
     return {};
   }
   struct stat existing;
-  if (stat(path.c_str(), &existing) == 0) {
+  bool replaces = stat(path.c_str(), &existing) == 0;
+  if (replaces) {
     if (S_ISDIR(existing.st_mode)) return std::strerror(EISDIR);
     if (!S_ISREG(existing.st_mode)) return "not a regular file (a device or a pipe); it is not replaced";
     if (!(existing.st_mode & 0222)) return "a read-only file; it is not replaced";
@@ -80,10 +107,16 @@ std::string WriteWhole(const std::string& path, const void* data, std::size_t n)
     if (fd < 0 && errno != EEXIST) return Reason();
   }
   if (fd < 0) return Reason();
-  bool written = WriteFully(fd, static_cast<const char*>(data), n);
+  bool written = WriteFully(fd, static_cast<const char*>(data), n) && (!replaces || KeepMode(fd, existing.st_mode)) &&
+                 Flush(fd);
   int write_errno = errno;
   if (close(fd) != 0 && written) written = false, write_errno = errno;
-  if (written && ReplaceWith(work, path)) return {};
+  if (written && ReplaceWith(work, path)) {
+    // Past the rename the new file stands; a folder that would not sync is
+    // said all the same: the write is not known to be on the disk.
+    if (FlushFolder(path)) return {};
+    return "replaced, but its folder would not sync to the disk: " + Reason();
+  }
   if (written) write_errno = errno;
   std::remove(work.c_str());
   return std::strerror(write_errno);

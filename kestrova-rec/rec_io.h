@@ -16,8 +16,11 @@ std::string ReadWhole(const std::string& path, Bytes& bytes);
  * Writes the n bytes as the file at path ("-": standard output). The bytes go
  * to a work file beside it, created under a name no file has, which replaces
  * the file only once it is complete; on any failure only the work file is
- * removed. An existing folder, device or read-only file is refused and left
- * as it was. Returns an empty text, or why nothing was written.
+ * removed. The work file is flushed to the disk before the rename, and the
+ * rename after it; the replaced file's permission bits stay. An existing
+ * folder, device or read-only file is refused and left as it was. Returns an
+ * empty text, or why nothing was written (or, when the folder would not sync
+ * after the rename, why the new file is not known to be on the disk).
  */
 std::string WriteWhole(const std::string& path, const void* data, std::size_t n);
 

@@ -105,14 +105,14 @@ void PlaybackStep(HWND window) {
   if (g_app.run_mode != RUN_PLAYING) return;  // stopped by CMD_RECORD meanwhile
   const InputEvent* records = g_app.event_buffer;
   std::uint32_t capacity = BlockSize(records) / sizeof(InputEvent);
-  std::uint32_t p = g_app.play_position;
-  PlayRecord(records[p]);
-  g_app.play_position = ++p;
+  std::uint32_t p = g_app.play_position, base = g_app.start_tick + kFirstRecordDelay;
+  // At normal speed a late step catches up with the moves already due.
+  std::uint32_t end = g_app.playback_speed == 1 ? p + 1 : DueRecordsEnd(records, capacity, p, base, GetTickCount());
+  while (p < end) PlayRecord(records[p++]);
+  g_app.play_position = p;
   if (RunEndsAt(records, capacity, p)) return EndRun();
   if (g_app.playback_speed != 1) {
-    SetTimer(window, TIMER_PLAYBACK,
-             TimeToRecord(g_app.start_tick + kFirstRecordDelay, records[0].time, records[p].time, GetTickCount()),
-             nullptr);
+    SetTimer(window, TIMER_PLAYBACK, TimeToRecord(base, records[0].time, records[p].time, GetTickCount()), nullptr);
     return;
   }
   FastBatch batch = RunFastBatch(records, capacity, p, g_app.button_held, PlayBatchMove);

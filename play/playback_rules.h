@@ -46,6 +46,16 @@ inline std::uint32_t TimeToRecord(std::uint32_t base_tick, std::uint32_t first_t
   return remaining > 0 ? static_cast<std::uint32_t>(remaining) : 0;
 }
 
+// The end of what one step at normal speed plays from p on: record p, whose
+// timer has fired, then every move after it that is already due at now (its
+// due tick as TimeToRecord reckons it). A step that costs more than the gap
+// between records, or a timer that fires late, would otherwise put the run
+// one step further behind at every record. A key or button record waits for
+// a step of its own, so that a press and its release never arrive together
+// (a program that polls the keyboard would miss the press).
+std::uint32_t DueRecordsEnd(const InputEvent* records, std::uint32_t capacity, std::uint32_t p,
+                            std::uint32_t base_tick, std::uint32_t now);
+
 // Whether a button record must first move the cursor to its own position,
 // where the click was made: a click recorded without a move before it would
 // otherwise land wherever the cursor happens to be.

@@ -134,22 +134,54 @@ TEST(Playback, AnAbsoluteMoveLandsOnItsPixelOnEveryDesktop) {
   EXPECT_EQ(AbsoluteCoordinate(5, 0, 0), 0u) << "no desktop, no division by zero";
 }
 
-// A timer on a 15.625 ms system tick, as on Windows: a period below 10 ms
-// counts as 10, the step runs at the first tick at or after the period's
-// end, and the tick count moves on only at ticks (all times in us).
-TEST(Playback, NormalSpeedKeepsTheRecordedPaceOnATickTimer) {
-  constexpr std::int64_t kTick = 15625;
-  auto fires = [](std::int64_t armed, std::uint32_t period) {
-    return (armed + std::max<std::int64_t>(period, 10) * 1000 + kTick - 1) / kTick * kTick;
+// 20 s of mouse movement polled at the mouse's rate, the tick count wrapping
+// at 7 s, a key pressed and let go in the next gap every second, played
+// through a model of the timer (times in us): a period below 10 ms counts as
+// 10; the step runs at the first system tick at or after the period's end,
+// then late; the tick count moves on at ticks; a step costs its own time and
+// 0.1 ms a record. Each step plays what the rule says: the product's, or one
+// record per step, which falls behind where a step outlasts the records' gap.
+TEST(Playback, NormalSpeedKeepsTheRecordedPaceOnASlowTimerAndABusyMachine) {
+  using Rule = std::uint32_t (*)(const InputEvent*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t);
+  const Rule one_per_step = [](auto, auto, std::uint32_t p, auto, auto) { return p + 1; };
+  struct Case {
+    const char* what;
+    std::uint32_t gap_us;
+    std::int64_t tick, late, step_cost;
+    bool one_per_step_behind;
+  } cases[] = {
+      {"quiet, 64 Hz mouse, 15.6 ms system tick", 15625, 15625, 0, 300, false},
+      {"quiet, 125 Hz mouse, 15.6 ms system tick", 8000, 15625, 0, 300, true},
+      {"busy: timer 6 ms late, 5 ms steps, 1 ms tick", 15625, 1000, 6000, 5000, true},
+      {"busy: timer 30 ms late, 15 ms steps", 15625, 15625, 30000, 15000, true},
   };
-  auto tick_count = [](std::int64_t now) { return static_cast<std::uint32_t>(now / kTick * kTick / 1000); };
-  std::vector<std::uint32_t> times;  // 20 s of mouse movement polled on the tick: 15 or 16 ms apart
-  for (std::uint32_t i = 0; i <= 1280; ++i) times.push_back(4294960000u + i * 15625 / 1000);  // wraps at 7 s
-  std::int64_t start = 7 * kTick + 4321, first = fires(start, 25), now = first;
-  for (std::size_t p = 1; p < times.size(); ++p)
-    now = fires(now, TimeToRecord(tick_count(start) + 25, times[0], times[p], tick_count(now)));
-  double recorded = (times.back() - times[0]) * 1000.0;
-  EXPECT_NEAR((now - first) / recorded, 1.0, 0.01) << "played over recorded length, " << recorded / 1e6 << " s";
+  for (const Case& c : cases) {
+    std::vector<InputEvent> r;
+    for (std::uint32_t i = 0, key = 1000000 / c.gap_us; i * std::uint64_t{c.gap_us} <= 20000000; ++i)
+      r.push_back({i % key == 0 ? 256u : i % key == 1 ? 257u : 512u, i, i, 4294960000u + i * c.gap_us / 1000, 0});
+    const auto n = static_cast<std::uint32_t>(r.size());
+    std::vector<std::uint32_t> step(n);  // the step each record took
+    auto played_over_recorded = [&](Rule rule) {
+      auto fires = [&](std::int64_t armed, std::uint32_t period) {
+        return (armed + std::max<std::int64_t>(period, 10) * 1000 + c.tick - 1) / c.tick * c.tick + c.late;
+      };
+      auto tick_count = [&](std::int64_t now) { return static_cast<std::uint32_t>(now / c.tick * c.tick / 1000); };
+      const std::int64_t start = 7 * c.tick + 4321, first = fires(start, 25);
+      const std::uint32_t base = tick_count(start) + 25;
+      std::int64_t now = first, last = first;
+      for (std::uint32_t p = 0, steps = 1; p < n; ++steps, now += c.step_cost) {
+        if (p) now = fires(now, TimeToRecord(base, r[0].time, r[p].time, tick_count(now)));
+        for (std::uint32_t end = rule(r.data(), n, p, base, tick_count(now)); p < end; ++p, now += 100)
+          step[p] = steps, last = now;
+      }
+      return (last - first) / ((r.back().time - r[0].time) * 1000.0);
+    };
+    EXPECT_EQ(played_over_recorded(one_per_step) > 1.01, c.one_per_step_behind) << c.what << ": one per step behind";
+    EXPECT_NEAR(played_over_recorded(DueRecordsEnd), 1.0, 0.01) << c.what << ": played over recorded length";
+    std::uint32_t shared = 0;  // key records played in the step of the record before them
+    for (std::size_t p = 1; p < n; ++p) shared += r[p].message != 512 && step[p] == step[p - 1];
+    EXPECT_EQ(shared, 0u) << c.what << ": key records sharing a step with the record before";
+  }
 }
 
 TEST(Playback, FastSpeedPlaysEverySixthMoveAndTheLastOfASeries) {

@@ -1,6 +1,7 @@
 // kestrova-rec's text form and copies, against recordings made by hand.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -15,6 +16,28 @@
 #include "kestrova-rec/rec_file.h"
 #include "kestrova-rec/rec_io.h"
 #include "kestrova-rec/rec_text.h"
+
+// Stand-ins for the system's fsync and rename, which the tool's calls reach
+// first: while a trail is kept they note each call (a file with its size and
+// bits), and fail with EIO the sync whose note begins with g_failing.
+std::string* g_trail;
+std::string g_failing = "none";
+extern "C" int fsync(int fd) {
+  static auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+  struct stat s;
+  if (!g_trail || fstat(fd, &s) != 0) return real(fd);
+  char note[64];
+  std::snprintf(note, sizeof note, S_ISDIR(s.st_mode) ? "folder" : "file of %lld bytes, %o", (long long)s.st_size,
+                s.st_mode & 07777u);
+  *g_trail += std::string(" | sync ") + note;
+  if (std::string(note).rfind(g_failing, 0) == 0) return errno = EIO, -1;
+  return real(fd);
+}
+extern "C" int rename(const char* from, const char* to) noexcept {
+  static auto real = reinterpret_cast<int (*)(const char*, const char*)>(dlsym(RTLD_NEXT, "rename"));
+  if (g_trail) *g_trail += " | rename";
+  return real(from, to);
+}
 
 namespace {
 
@@ -258,9 +281,26 @@ TEST(RecIo, AWriteReplacesTheOutputWholeOrNotAtAll) {
   EXPECT_NE(WriteWhole(pipe, "new", 3).find("not a regular file"), std::string::npos);
   EXPECT_TRUE(fs::is_fifo(pipe));
   EXPECT_EQ(WriteWhole((dir / "none" / "x.rec").string(), "new", 3), std::strerror(ENOENT));
+  // After a power cut the output is the old file or the new one, whole: the
+  // work file, with the replaced file's bits, reaches the disk before the
+  // rename, and the folder holding the rename after it. A failed sync fails.
+  const std::string synced = " | sync file of 5 bytes, 604", io = std::strerror(EIO);
+  const std::pair<const char*, std::string> syncs[] = {  // the failing sync; the calls, the reason, the output
+      {"none", synced + " | rename | sync folder: fresh"},
+      {"file", synced + ": " + io + ": old"},
+      {"folder",
+       synced + " | rename | sync folder: replaced, but its folder would not sync to the disk: " + io + ": fresh"},
+  };
+  for (const auto& [failing, got] : syncs) {
+    ASSERT_EQ(WriteWhole(kept, "old", 3), "");
+    chmod(kept.c_str(), 0604);
+    std::string trail;
+    g_trail = &trail, g_failing = failing;
+    std::string why = WriteWhole(kept, "fresh", 5);
+    g_trail = nullptr, g_failing = "none";
+    EXPECT_EQ(trail + (why.empty() ? "" : ": " + why) + ": " + Slurp(kept), got) << failing;
+  }
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4) << "no work file left";
-  EXPECT_EQ(WriteWhole(kept, "new", 3), "");
-  EXPECT_EQ(Slurp(kept), "new");
   Bytes ignored;
   EXPECT_EQ(ReadWhole((dir / "folder").string(), ignored), std::strerror(EISDIR));
   EXPECT_TRUE(SameFile(kept, (dir / "folder" / ".." / "kept.rec").string()));

@@ -14,7 +14,29 @@
 #include "files/self_play.h"
 #include "tests/wine/harness.h"
 
+extern "C" void *__imp_FlushFileBuffers, *__imp_MoveFileExA;
+
 namespace {
+
+// Stand-ins for the flush and the rename: they note the call (the flushed
+// file's size, the rename's flags) and go on to the system's, or fail the
+// flush as a disk that cannot take the bytes does.
+std::string g_calls;
+bool g_flush_fails;
+void *g_flush, *g_move;
+BOOL WINAPI NoteFlush(HANDLE file) {
+  g_calls += " flush " + std::to_string(GetFileSize(file, nullptr));
+  return !g_flush_fails && reinterpret_cast<BOOL(WINAPI*)(HANDLE)>(g_flush)(file);
+}
+BOOL WINAPI NoteMove(LPCSTR from, LPCSTR to, DWORD flags) {
+  g_calls += " move " + std::to_string(flags);
+  return reinterpret_cast<BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD)>(g_move)(from, to, flags);
+}
+void NoteFlushAndMove(bool on) {
+  if (on) g_calls.clear(), g_flush_fails = false;
+  g_flush = ReplaceImport(&__imp_FlushFileBuffers, on ? reinterpret_cast<void*>(NoteFlush) : g_flush);
+  g_move = ReplaceImport(&__imp_MoveFileExA, on ? reinterpret_cast<void*>(NoteMove) : g_move);
+}
 
 // Key records typing the word, as the file holds them.
 std::string Keys(const char* word) {
@@ -102,40 +124,48 @@ WINE_TEST(SaveAndCompileThatFailSaySoAndLeaveNoFile) {
   for (int i = 0; i < 2; ++i)
     locked[i] = CreateFileA((f + (i ? "locked.exe" : "locked.rec")).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, 0, nullptr);
+  WriteBytes(f + "kept.rec", "mine");
+  WriteBytes(f + "kept.exe", "mine");
   struct Case {
     void (*command)(WPARAM, LPARAM);
     std::string own, typed;
     std::string named;  // the path in the failure text, which must not be left behind
+    bool flush_fails = false;  // as a disk that cannot take the bytes
   } cases[] = {
       {OnSaveCommand, "", f + "missing\\x", f + "missing\\x.rec"},
       {OnSaveCommand, "", long_name, long_name},  // no room for the ending
       {OnSaveCommand, "", f + "locked.rec", f + "locked.rec"},
+      {OnSaveCommand, "", f + "kept.rec", f + "kept.rec", true},
       {OnCompileCommand, RealImage(), f + "missing\\x", f + "missing\\x.exe"},
       {OnCompileCommand, f + "no-such-program.exe", f + "y", f + "y.exe"},
       {OnCompileCommand, f, f + "z", f + "z.exe"},  // a folder cannot be copied
       {OnCompileCommand, f + "empty.exe", f + "e", f + "e.exe"},  // copied, but no image to patch
       {OnCompileCommand, RealImage(), long_name, long_name},
       {OnCompileCommand, RealImage(), f + "locked.exe", f + "locked.exe"},
+      {OnCompileCommand, RealImage(), f + "kept.exe", f + "kept.exe", true},
   };
   HWND window = MakeMainWindow();
+  NoteFlushAndMove(true);
   for (const Case& c : cases) {
     CopyBounded(g_app.own_path, sizeof g_app.own_path, c.own.c_str());
     g_app.stub_size = 32768;
     SetRecording(Keys("AB"), "", 4);
     CopyBounded(g_app.shown_name, sizeof g_app.shown_name, "kept.rec");
     SetWindowTextA(window, "kept.rec");
+    const bool existed = Exists(c.named);  // first asked whether to replace it
+    g_flush_fails = c.flush_fails;
     const std::vector<SeenBox> seen = Answered({c.typed}, [&] { c.command(0, 0); });
     const std::string what = c.typed.substr(f.size()) + (c.command == OnSaveCommand ? ", saved" : ", compiled");
     const std::string failure = c.command == OnSaveCommand ? "保存失败!" : "编译失败!";
-    const bool locked_file = c.named.find("locked") != std::string::npos;  // first asked whether to replace it
     EXPECT_EQ(std::to_string(seen.size()) + " " + seen.back().caption + ": " + seen.back().text + " | " + Caption(window),
-              (locked_file ? "3 " : "2 ") + ("Kestrova: " + (failure + c.named).substr(0, 255)) + " | kept.rec",
+              (existed ? "3 " : "2 ") + ("Kestrova: " + (failure + c.named).substr(0, 255)) + " | kept.rec",
               what + ": boxes, the failure, the caption");
     WIN32_FIND_DATAA work;
-    EXPECT_TRUE(ReadBytes(c.named) == (locked_file ? "mine" : "") && !Exists(long_name + ".rec") &&
+    EXPECT_TRUE(ReadBytes(c.named) == (existed ? "mine" : "") && !Exists(long_name + ".rec") &&
                     !Exists(long_name + ".exe") && FindFirstFileA((f + "*.tmp").c_str(), &work) == INVALID_HANDLE_VALUE,
-                what + ": no file left (no work file either), a locked one unchanged");
+                what + ": no file left (no work file either), one that was there unchanged");
   }
+  NoteFlushAndMove(false);
   for (HANDLE file : locked) CloseHandle(file);
   OPENFILENAMEA open, save;  // the open dialog takes existing files only; the save dialog asks before replacing one
   FillFileDialog(open, window, g_app.shown_name, kRecordingFilter, kAskOpen);
@@ -155,6 +185,7 @@ WINE_TEST(CompileAndSaveWriteTheWholeRecording) {
   SetRecording(records, Keys("ZZ"), 2);  // a playback stopped early
   CopyBounded(g_app.shown_name, sizeof g_app.shown_name, "demo.REC");
   HWND window = MakeMainWindow();
+  NoteFlushAndMove(true);  // the work file flushed, then renamed written through (flags 1 | 8)
   const std::vector<SeenBox> seen = Answered({f + "x.rec"}, [] { OnCompileCommand(0, 0); });
   EXPECT_EQ(seen.size() == 2 ? seen[0].first + " | " + seen[1].text : "(not two boxes)",
             "demo | 编译成功: \"x.rec.exe\"\n\n文件大小:  32k", "the proposed name and the result");
@@ -167,6 +198,8 @@ WINE_TEST(CompileAndSaveWriteTheWholeRecording) {
   EXPECT_TRUE(compiled.substr(0, 32768) == image, "the rest of the image unchanged");
   const std::string name(27, 's');
   Answered({f + name}, [] { OnSaveCommand(0, 0); });
+  NoteFlushAndMove(false);
+  EXPECT_EQ(g_calls, " flush 33048 move 9 flush 280 move 9", "the calls of the compile and the save");
   EXPECT_EQ(ReadBytes(f + name + ".rec") + " " + Caption(window), records + " " + name + ".re",
             "saved: the whole recording, and 30 bytes of its name shown");
   const std::vector<SeenBox> cancelled = Answered({"", ""}, [] { OnSaveCommand(0, 0), OnOpenCommand(0, 0); });

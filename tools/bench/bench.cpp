@@ -10,6 +10,9 @@
 //                           speed (gaps of 10..200 ms; and moves at the
 //                           polling pace, every 15-16 ms) and at fast speed
 //                           (a recording of mostly moves)
+//   bench.exe pace-moves    10 seconds of moves at a 125 Hz polling rate,
+//                           every 8 ms, at normal speed (bench.sh plays them
+//                           quiet and beside busy processes)
 //   bench.exe growth-rule   100 000 records appended through the growth rule
 //                           and ReallocateBlock, as CaptureStep does it
 //   bench.exe growth-steps  100 000 moves recorded by the real CaptureStep
@@ -212,15 +215,16 @@ std::vector<InputEvent> MovesRecording() {
   return records;
 }
 
-// Mouse movement as it is recorded at a 64 Hz polling rate: a move every 15
-// or 16 ms for 20 seconds, with a key every 2 seconds to time the span.
-std::vector<InputEvent> PollRateMoves() {
+// Mouse movement as it is recorded at a polling rate: count moves, each
+// gap to 1 ms more after the one before (64 Hz: 15 or 16 ms; 125 Hz: 8 ms),
+// with a key every 129 moves to time the span.
+std::vector<InputEvent> PollRateMoves(int count = 1290, std::uint32_t gap = 15, std::uint32_t spread = 2) {
   std::vector<InputEvent> records;
   std::uint32_t time = 100000;
-  for (int i = 0; i < 1290; ++i) {
+  for (int i = 0; i < count; ++i) {
     if (i % 129 == 64) records.push_back(KeyRecord(i % 258 == 64, 'M', time));
     records.push_back(MoveRecord(150 + (i * 7) % 300, 150 + (i * 3) % 200, time));
-    time += 15 + Next() % 2;
+    time += gap + Next() % spread;
   }
   return records;
 }
@@ -317,6 +321,14 @@ void BenchPace() {
   DestroyWindow(window);
 }
 
+void BenchPaceMoves() {
+  HWND window = MakeMainWindow();
+  MakeTarget();
+  std::vector<InputEvent> polled = PollRateMoves(1250, 8, 1);
+  ReportPace("moves_125hz", polled, Play(polled, 0));
+  DestroyWindow(window);
+}
+
 // --- growth ---------------------------------------------------------------------------
 
 constexpr std::uint32_t kGrowthEvents = 100000;
@@ -406,12 +418,14 @@ int main(int argc, char** argv) {
     BenchCapture();
   } else if (std::strcmp(part, "pace") == 0) {
     BenchPace();
+  } else if (std::strcmp(part, "pace-moves") == 0) {
+    BenchPaceMoves();
   } else if (std::strcmp(part, "growth-rule") == 0) {
     BenchGrowthRule();
   } else if (std::strcmp(part, "growth-steps") == 0) {
     BenchGrowthSteps();
   } else {
-    std::fprintf(stderr, "usage: bench.exe capture | pace | growth-rule | growth-steps\n");
+    std::fprintf(stderr, "usage: bench.exe capture | pace | pace-moves | growth-rule | growth-steps\n");
     return 2;
   }
   std::fflush(stdout);

@@ -9,7 +9,12 @@
 # Always on a private Xvfb (the pace part moves the pointer and injects
 # keys), in the prefix of KESTROVA_WINEPREFIX (default build/wine-prefix).
 # KESTROVA_BENCH_PARTS chooses parts (default: all of
-# "capture pace growth-rule growth-steps record-cpu").
+# "capture pace growth-rule growth-steps record-cpu"). Two more parts play
+# 10 s of moves at a 125 Hz polling rate KESTROVA_BENCH_RUNS times (default
+# 3) and report the worst: pace-quiet as the machine is, pace-loaded beside
+# four busy processes this script starts and stops.
+# Reproduces the before/after pace figures of the playback of commits A and B:
+#   for c in A B; do git checkout -q $c -- play && make -s -j2 build/bench/bench.exe && KESTROVA_BENCH_PARTS="pace-quiet pace-loaded" tools/bench/bench.sh | sed "s/^/$c /"; done; git checkout -q HEAD -- play
 set -u -o pipefail
 cd "$(dirname "$0")/../.."
 source tools/wine_env.sh
@@ -17,16 +22,53 @@ source tools/wine_env.sh
 parts=${KESTROVA_BENCH_PARTS:-capture pace growth-rule growth-steps record-cpu}
 unset DISPLAY
 kestrova_start_display
-trap kestrova_stop_display EXIT
 kestrova_ensure_prefix || exit 1
+
+busy=()
+stop_busy() {
+  local pid
+  for pid in "${busy[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+  busy=()
+}
+trap 'stop_busy; kestrova_stop_display' EXIT
+
+# Plays the moves at the polling pace the runs times; prints each run's
+# figures, and the worst of each, the one furthest from 1: the played length
+# (from the play command until idle again) and the span from the first key
+# the target window got to the last, each over the recorded one.
+pace_runs() {
+  local name=$1 run out figure value
+  declare -A worst=()
+  for run in $(seq "${KESTROVA_BENCH_RUNS:-3}"); do
+    out=$(kestrova_run build/bench/bench.exe pace-moves | tr -d '\r') || return 1
+    for figure in played_over_recorded key_span_played_over_recorded; do
+      value=$(awk -v f="moves_125hz_$figure" '$2 == f { print $3 }' <<<"$out")
+      [ -n "$value" ] || { echo "$out"; return 1; }
+      echo "figure ${name}_run${run}_$figure $value x"
+      worst[$figure]=$(awk -v a="$value" -v b="${worst[$figure]:-1}" \
+        'function d(x) { return x < 1 ? 1 - x : x - 1 } BEGIN { print (d(a) > d(b) ? a : b) }')
+    done
+  done
+  for figure in played_over_recorded key_span_played_over_recorded; do
+    echo "figure ${name}_worst_$figure ${worst[$figure]} x"
+  done
+}
 
 status=0
 for part in $parts; do
   echo "== $part"
-  if [ "$part" = record-cpu ]; then
-    python3 tools/bench/record_cpu.py build/win64/kestrova.exe || status=1
-  else
-    kestrova_run build/bench/bench.exe "$part" | tr -d '\r' || status=1
-  fi
+  case $part in
+    record-cpu) python3 tools/bench/record_cpu.py build/win64/kestrova.exe || status=1 ;;
+    pace-quiet) pace_runs pace_quiet || status=1 ;;
+    pace-loaded)
+      for _ in 1 2 3 4; do
+        yes >/dev/null &
+        busy+=($!)
+      done
+      echo "# beside four busy processes: ${busy[*]}"
+      pace_runs pace_loaded || status=1
+      stop_busy ;;
+    *) kestrova_run build/bench/bench.exe "$part" | tr -d '\r' || status=1 ;;
+  esac
 done
 exit $status
