@@ -29,7 +29,8 @@ constexpr std::uint64_t kNoCap = ~std::uint64_t{0};
 
 /*
  * Divides every pause by the speed (in thousandths, 1000 = as recorded),
- * then shortens each pause longer than cap_ms to cap_ms. Record 0 keeps its
+ * then shortens each pause longer than cap_ms to cap_ms (and any to the
+ * 24.8 days the 32-bit times tell forward). Record 0 keeps its
  * time; the new times are the exact ones rounded, so they never go out of
  * order and the total is within half a millisecond of exact.
  */

@@ -413,16 +413,16 @@ TEST(RecEdit, CutLetsGoOfWhatItHoldsAndStartsAsTheProgramLoads) {
 }
 
 TEST(RecEdit, MoveMapsScreensEdgeToEdgeAndLeavesKeysAlone) {
-  Records records = RecordsOfText("0 move 0 0\n0 key-down 0x41 scan 7\n0 move 1919 1079\n0 right-up 959 540\n"
+  Records records = RecordsOfText("0 move 0 0\n0 key-down 0x41 scan 7\n0 move 639 479\n0 right-up 320 240\n"
                                   "0 move -30 2000\n0 message 522 100 0xfffffffb\n");
   Records mapped = records, shifted = records;
-  MovePositions(mapped, {{1920, 1080}, {1280, 720}, 0, 0, {1280, 720}});
+  MovePositions(mapped, {{640, 480}, {1920, 1080}, 0, 0, {1920, 1080}});
   MovePositions(shifted, {{}, {}, -5, 20, {}});
   // The wheel's position too, as a mouse record's.
   for (Records* r : {&mapped, &shifted}) r->back().message = 512;
-  EXPECT_EQ(Lines(mapped), "start 0\n0 move 0 0\n0 key-down A scan 7\n0 move 1279 719\n0 right-up 639 360\n"
-                           "0 move 0 719\n0 move 67 0\n");
-  EXPECT_EQ(Lines(shifted), "start 0\n0 move -5 20\n0 key-down A scan 7\n0 move 1914 1099\n0 right-up 954 560\n"
+  EXPECT_EQ(Lines(mapped), "start 0\n0 move 0 0\n0 key-down A scan 7\n0 move 1919 1079\n0 right-up 961 541\n"
+                           "0 move 0 1079\n0 move 300 0\n");
+  EXPECT_EQ(Lines(shifted), "start 0\n0 move -5 20\n0 key-down A scan 7\n0 move 634 499\n0 right-up 315 260\n"
                             "0 move -35 2020\n0 move 95 15\n");
 }
 
