@@ -43,7 +43,6 @@ const char kOverview[] =
 
 const char kVersion[] = "kestrova-rec " KESTROVA_VERSION "\n";
 
-
 constexpr std::size_t kMany = ~std::size_t{0};
 
 constexpr Command kCommands[] = {
