@@ -4,19 +4,17 @@
 #   bench.exe (tools/bench/bench.cpp, the product's x86_64 objects under
 #   Wine): the cost of a capture step beside its floor, the playback pace at
 #   normal and fast speed, 100 000 records through the growth path;
-#   retime: the pace part's recording played as recorded and after
-#   `kestrova-rec retime --speed 2` (build/tool/kestrova-rec);
 #   tools/bench/record_cpu.py: the CPU the real program takes while it
 #   records with no input.
 # Always on a private Xvfb (the pace part moves the pointer and injects
 # keys), in the prefix of KESTROVA_WINEPREFIX (default build/wine-prefix).
 # KESTROVA_BENCH_PARTS chooses parts (default: all of
-# "capture pace retime growth-rule growth-steps record-cpu").
+# "capture pace growth-rule growth-steps record-cpu").
 set -u -o pipefail
 cd "$(dirname "$0")/../.."
 source tools/wine_env.sh
 
-parts=${KESTROVA_BENCH_PARTS:-capture pace retime growth-rule growth-steps record-cpu}
+parts=${KESTROVA_BENCH_PARTS:-capture pace growth-rule growth-steps record-cpu}
 unset DISPLAY
 kestrova_start_display
 trap kestrova_stop_display EXIT
@@ -25,11 +23,7 @@ kestrova_ensure_prefix || exit 1
 status=0
 for part in $parts; do
   echo "== $part"
-  if [ "$part" = retime ]; then
-    kestrova_run build/bench/bench.exe write-pace build/bench/pace.rec | tr -d '\r' &&
-      build/tool/kestrova-rec retime build/bench/pace.rec --speed 2 -o build/bench/pace_x2.rec &&
-      kestrova_run build/bench/bench.exe play-files build/bench/pace.rec build/bench/pace_x2.rec | tr -d '\r' || status=1
-  elif [ "$part" = record-cpu ]; then
+  if [ "$part" = record-cpu ]; then
     python3 tools/bench/record_cpu.py build/win64/kestrova.exe || status=1
   else
     kestrova_run build/bench/bench.exe "$part" | tr -d '\r' || status=1
