@@ -41,7 +41,76 @@ const char kOverview[] =
     "more; --version tells the version. Exit status: 0 done, 1 failed (the reason\n"
     "is printed), 2 wrong usage.\n";
 
+const char kShowHelp[] =
+    "usage: kestrova-rec show FILE [-o OUT.txt]\n"
+    "\n"
+    "Prints a recording (.rec) or a self-playing copy (.exe: its records start\n"
+    "after the program image and, when it is signed, end at its signature) as\n"
+    "text: a header of # comments, the start line with the first record's time,\n"
+    "then one line per record:\n"
+    "\n"
+    "  GAP  EVENT  [scan N] [code N] [window N]  [# comment]\n"
+    "\n"
+    "GAP is the milliseconds before the record (negative where the clock stepped\n"
+    "back). EVENT is one of\n"
+    "  key-down KEY, key-up KEY     a key name (below), or its code: 0x00 to 0xff,\n"
+    "                               or 10 to 255 in decimal (one digit is that\n"
+    "                               digit's key)\n"
+    "  move X Y, left-down X Y, left-up X Y, right-down X Y, right-up X Y\n"
+    "                               screen position in pixels\n"
+    "  end                          the end marker: playback stops here\n"
+    "  message M L H                any other record, as its raw fields\n"
+    "scan is the key's scan code, code the key field's upper bits when they\n"
+    "differ from it, window the window that had the focus when it was recorded.\n"
+    "Every number may be written in decimal or in hexadecimal after 0x.\n"
+    "Edit the text and turn it back into a recording with pack.\n"
+    "\n"
+    "Exit status 0 when the program loads the recording or the copy; 1 when it\n"
+    "would not (what can be shown is still printed, with the reason) or the file\n"
+    "is neither a recording nor a self-playing copy.\n"
+    "\n"
+    "Key names (any case; VK_ before a name is allowed):\n";
+
+const char kPackHelp[] =
+    "usage: kestrova-rec pack TEXT -o OUT.rec\n"
+    "\n"
+    "Turns the text form that show prints back into a recording. Each record's\n"
+    "time is the previous one's plus its gap (the first's: the start line's time\n"
+    "plus its gap), so deleting or editing a line moves what follows. Names of\n"
+    "events, keys and fields may be written in any case; scan and window are 0\n"
+    "when left out. Unedited, show then pack gives back the same bytes.\n"
+    "A UTF-8 text may start with a byte-order mark; UTF-16 text is refused.\n"
+    "Each error (the first ten) names the text's line and what is wrong there;\n"
+    "nothing is written then.\n";
+
 const char kVersion[] = "kestrova-rec " KESTROVA_VERSION "\n";
+
+const char kCheckHelp[] =
+    "usage: kestrova-rec check FILE\n"
+    "\n"
+    "Applies the program's own rule to a recording, or to the records of a\n"
+    "self-playing copy: whole 20-byte records, at least one, the first a\n"
+    "key-down, a move or another message whose low byte is 0. Exit status 0\n"
+    "when the program would load it, 1 with the reason otherwise.\n";
+
+const char kExtractHelp[] =
+    "usage: kestrova-rec extract FILE.exe -o OUT.rec\n"
+    "\n"
+    "Writes every record of a self-playing copy as a recording file (a signed\n"
+    "copy's signature is no record). Fails when the file is no self-playing copy\n"
+    "or its records would not load.\n";
+
+const char kCompileHelp[] =
+    "usage: kestrova-rec compile FILE.rec --stub kestrova.exe [--repeat N] [--fast] -o OUT.exe\n"
+    "\n"
+    "Writes the same bytes as the program's compile command: the stub (the\n"
+    "program's own 32768-byte image, with each marker once) with the repeat count\n"
+    "(1 to 99999, 1 by default) and the speed (normal, or fast with --fast)\n"
+    "written into it, then every record of the recording. A signed program may be\n"
+    "the stub: its signature, which cannot vouch for the records, is left out and\n"
+    "the image's entry naming it cleared; sign the copy anew. The copy plays the\n"
+    "records hidden, N times, and exits; records behind an end marker are kept\n"
+    "but never played, and compile says so.\n";
 
 constexpr std::size_t kMany = ~std::size_t{0};
 

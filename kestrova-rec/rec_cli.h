@@ -65,7 +65,7 @@ int Write(const std::string& path, const Bytes& bytes);
 // options' stub, repeat count and speed, as compile does; the exit status.
 int WriteCopy(const Options& o, const std::string& name, const Bytes& recording);
 
-// The commands, each with its help.
+// The commands; the edits' helps, which their usage errors show.
 int Show(const Options& o);
 int Pack(const Options& o);
 int Check(const Options& o);
@@ -75,7 +75,6 @@ int RetimeCommand(const Options& o);
 int CutCommand(const Options& o);
 int JoinCommand(const Options& o);
 int MoveCommand(const Options& o);
-extern const char kShowHelp[], kPackHelp[], kCheckHelp[], kExtractHelp[], kCompileHelp[];
 extern const char kRetimeHelp[], kCutHelp[], kJoinHelp[], kMoveHelp[];
 
 #endif
