@@ -43,13 +43,17 @@ $(WINE_TESTS)/shell_tests.exe: $(WINE_TEST_OBJS) $(WIN64_SHELL_OBJS) $(BUILD)/wi
 
 -include $(WINE_TEST_OBJS:.o=.d)
 
+# The tool's x86_64 twin, which the Win32 tests run to edit the recordings they play.
+$(WINE_TESTS)/kestrova-rec.exe: $(REC_DEPS)
+	x86_64-w64-mingw32-g++ $(REC_CXXFLAGS) -static -mconsole $(REC_TOOL_SRCS) $(REC_RULE_SRCS) -o $@
+
 # --- layer 3: end to end helpers (Win32 programs the tests drive with) -----
 E2E_HELPERS := $(BUILD)/e2e/probe.exe $(BUILD)/e2e/target.exe
 $(BUILD)/e2e/%.exe: tests/e2e/%.cpp
 	@mkdir -p $(@D)
 	x86_64-w64-mingw32-g++ -std=c++17 -O1 -Wall -static $< -o $@ -luser32 -lgdi32
 
-wine-tests: $(WINE_TESTS)/shell_tests.exe images $(E2E_HELPERS)
+wine-tests: $(WINE_TESTS)/shell_tests.exe $(WINE_TESTS)/kestrova-rec.exe images $(E2E_HELPERS)
 
 test: images native-tests wine-tests
 	tools/check_layers.sh

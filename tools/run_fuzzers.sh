@@ -27,6 +27,7 @@ seed recording_fuzz gbk-name '"C:\\\x81\\My Macros\\\xbc\xc7\xbc\xc7.rec"\x00\x0
 seed text_fuzz command-line '"C:\\Program Files\\k.exe"  \xce\xc4.rec'
 seed text_fuzz numbers '\xb4-\xce7 -2147483648 4294967297'
 seed text_fuzz title '\x03\x00\x00\x00\xe8\x03\x00\x00\xff\xff\xff\x7f\xfc\xff\xff\xff\x2c\x01\x00\x00\x01\x01demo.rec'
+seed rec_text_fuzz held-click '\x00\x02\x00\x00\x05\x00\x00\x00\x07\x00\x00\x00\x10\x00\x00\x00\x00\x00\x00\x00\x01\x02\x00\x00\x05\x00\x00\x00\x07\x00\x00\x00\x90\x01\x00\x00\x00\x00\x00\x00'  # a move, then the left button held
 seed rec_text_fuzz aliases '\xef\xbb\xbfstart 0x10\n0x5 key-down Escape scan 0x1\n-3 key-up VK_RETURN\n0 key-down 186\n'
 seed rec_text_fuzz hex-positions '0 move 0xffffffff -0x10 window 16\n1 left-down -2147483648 0x7fffffff\n0 key-up PgDn\n'
 seed text_fuzz settings-path %s "C:\\tools.old\\$(printf 'a%.0s' {1..250})"

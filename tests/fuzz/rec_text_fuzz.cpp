@@ -2,12 +2,15 @@
 // recording or a self-playing copy), whose text must pack back to the very
 // record bytes whenever the program would load them; and as a text to pack,
 // whose recording must come back unchanged through show and pack, and the
-// same with a byte-order mark before it.
+// same with a byte-order mark before it. The records of whatever loads go
+// through every edit, with parameters taken from the bytes: each result
+// loads, keeps its order of times, or the cut says why there is none.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "kestrova-rec/rec_edit.h"
 #include "kestrova-rec/rec_file.h"
 #include "kestrova-rec/rec_text.h"
 
@@ -42,10 +45,33 @@ void PackThenShow(const std::uint8_t* data, std::size_t size) {
     Require(PackText("\xEF\xBB\xBF" + std::string(text), again, errors) && again == packed);
 }
 
+bool Loads(const Records& records) {
+  return !records.empty() && LoadProblem(reinterpret_cast<const std::uint8_t*>(records.data()), records.size() * 20).empty();
+}
+
+void Edit(const std::uint8_t* data, std::size_t size) {
+  Bytes file(data, data + size);
+  RecSource source = ReadSource(file);
+  if (!CheckFile(file).empty()) return;
+  Records records = RecordsOf(file.data() + source.offset, source.record_bytes), edited = records, part;
+  std::uint64_t knob = size > 8 ? data[size - 1] * 977u + data[size - 2] * 13u + data[size - 3] : 1000;
+  Retime(edited, 100 + knob % 99901, knob & 1 ? kNoCap : knob % 5000);
+  std::vector<std::uint64_t> before = ElapsedMs(records), after = ElapsedMs(edited);
+  for (std::size_t i = 1; i < edited.size(); ++i)
+    Require(static_cast<std::int32_t>(edited[i].time - edited[i - 1].time) >= 0 && after[i] <= before[i] * 10 + 1);
+  Require(Loads(edited));
+  std::string why = Cut(records, knob % 3000, knob % 3000 + data[0] * 20u, part);
+  Require(why.empty() ? Loads(part) : part.empty() || why.find("no mouse record") != std::string::npos);
+  Join(edited, records, static_cast<std::uint32_t>(knob));
+  MovePositions(edited, {{1 + data[0] * 9, 2 + data[size / 2]}, {2 + data[1], 1 + data[0] * 13}, -data[2], data[3], {}});
+  Require(Loads(edited) && edited.size() == 2 * records.size());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   ShowThenPack(data, size);
   PackThenShow(data, size);
+  Edit(data, size);
   return 0;
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "kestrova-rec/rec_edit.h"
 #include "kestrova-rec/rec_file.h"
 #include "kestrova-rec/rec_io.h"
 #include "kestrova-rec/rec_text.h"
@@ -72,6 +73,26 @@ Bytes Stub() {
   std::memcpy(&stub[0x80], "PE\0\0", 4);
   std::memcpy(&stub[kFields], "@@@@@\0$$$$$\0" "032768", 18);
   return stub;
+}
+
+// The records of the text form, and the text form of records without its summary.
+Records RecordsOfText(const std::string& text) {
+  Bytes bytes = Pack(text);
+  return RecordsOf(bytes.data(), bytes.size());
+}
+std::string Lines(const Records& records) {
+  std::string text = ShowFile(Of(records));
+  return Squeezed(text.substr(text.find("start")));
+}
+
+// Runs the tool in the folder; returns its exit status and what it said.
+std::pair<int, std::string> RunTool(const std::string& dir, const std::string& args) {
+  const char* tool = std::getenv("KESTROVA_REC") ? std::getenv("KESTROVA_REC") : "build/tool/kestrova-rec";
+  std::string command = "cd " + dir + " && " + std::filesystem::absolute(tool).string() + " " + args + " 2>&1";
+  std::FILE* run = popen(command.c_str(), "r");
+  std::string said;
+  for (int ch; (ch = std::fgetc(run)) != EOF;) said += static_cast<char>(ch);
+  return {WEXITSTATUS(pclose(run)), said};
 }
 
 std::string Slurp(const std::string& path) {
@@ -369,5 +390,132 @@ TEST(RecTool, CommandLine) {
   expected.replace(checksum, 4, Slurp((dir / "sk.exe").string()), checksum, 4);
   auto first_difference = std::mismatch(got.begin(), got.end(), expected.begin(), expected.end()).first - got.begin();
   EXPECT_TRUE(got == expected) << got.size() << " bytes, the first difference at " << first_difference;
+  fs::remove_all(dir);
+}
+
+// Every time within half a millisecond of the exact one, never out of order,
+// whatever the speed and the pauses (steps back and a wrapped clock too).
+TEST(RecEdit, RetimeRoundsTheExactTimesWithoutReordering) {
+  Records evenly = RecordsOfText("start 1000\n0 move 1 1\n100 move 2 2\n100 move 3 3\n-40 move 4 4\n");
+  Retime(evenly, 2000, kNoCap);
+  EXPECT_EQ(Lines(evenly), "start 1000\n0 move 1 1\n50 move 2 2\n50 move 3 3\n0 move 4 4\n") << "twice as fast";
+  std::uint32_t seed = 7;
+  for (std::uint64_t speed : {100u, 700u, 1000u, 3000u, 33333u, 100000u}) {
+    Records records(500);
+    std::uint32_t time = 0xFFFFF000u;  // the clock wraps part way
+    for (InputEvent& r : records) {
+      seed = seed * 1103515245u + 12345u;
+      r = {512, 0, 0, time, 0};
+      time += seed % 7 == 0 ? -static_cast<std::uint32_t>(seed >> 24) : (seed >> 16) % 3000;
+    }
+    std::vector<std::uint64_t> before = ElapsedMs(records);
+    for (std::uint64_t cap : {kNoCap, std::uint64_t{250}}) {
+      Records retimed = records;
+      Retime(retimed, speed, cap);
+      std::vector<std::uint64_t> after = ElapsedMs(retimed);
+      double exact = 0;
+      for (std::size_t i = 1; i < records.size(); ++i) {
+        exact += std::min((before[i] - before[i - 1]) * 1000.0 / speed, static_cast<double>(cap));
+        std::int32_t step = static_cast<std::int32_t>(retimed[i].time - retimed[i - 1].time);
+        ASSERT_GE(step, 0) << "record " << i << " at speed " << speed;
+        ASSERT_NEAR(static_cast<double>(after[i]), exact, 0.5 + 1e-6) << "record " << i << " at speed " << speed;
+      }
+      EXPECT_EQ(retimed[0].time, records[0].time) << "record 0 keeps its time";
+    }
+  }
+}
+
+TEST(RecEdit, CutLetsGoOfWhatItHoldsAndStartsAsTheProgramLoads) {
+  Records records = RecordsOfText("start 1000\n0 move 10 20\n100 key-down Shift\n100 key-down A\n100 key-up A\n"
+                                  "100 left-down 30 40\n100 move 50 60\n100 left-up 50 60\n100 key-up Shift\n"
+                                  "100 key-down B\n100 key-up B\n100 message 515 0 0\n100 key-down C\n");
+  struct {
+    std::uint64_t from, to;
+    const char* want;
+  } cases[] = {
+      {0, 250, "start 1000\n0 move 10 20\n100 key-down Shift scan 0\n100 key-down A scan 0\n0 key-up A scan 0\n"
+               "0 key-up Shift scan 0\n"},
+      {250, 550, "start 1400\n0 move 30 40\n0 left-down 30 40\n100 move 50 60\n0 left-up 50 60\n"},
+      {650, 900, "start 1800\n0 key-down B scan 0\n100 key-up B scan 0\n"},
+      {1000, kNoCap, "start 2000\n0 move 50 60\n0 message 515 0 0 # not played\n100 key-down C scan 0\n"
+                     "0 key-up C scan 0\n"},
+      {1200, kNoCap, "no record lies in the part"},
+  };
+  for (const auto& c : cases) {
+    Records part;
+    std::string problem = Cut(records, c.from, c.to, part);
+    EXPECT_EQ(problem.empty() ? Lines(part) : problem, c.want) << "from " << c.from << " to " << c.to;
+  }
+  Records part, unplaced = RecordsOfText("0 key-down A\n0 message 522 0 0\n0 message 515 0 0\n");
+  EXPECT_NE(Cut({unplaced[2]}, 0, 0, part).find("no mouse record before it"), std::string::npos);
+  EXPECT_EQ(Cut(unplaced, 0, 0, part), "");
+  EXPECT_EQ(Lines({part[0]}), "start 0\n0 key-down A scan 0\n") << "a key down needs no move before it";
+}
+
+TEST(RecEdit, MoveMapsScreensEdgeToEdgeAndLeavesKeysAlone) {
+  Records records = RecordsOfText("0 move 0 0\n0 key-down 0x41 scan 7\n0 move 639 479\n0 right-up 320 240\n"
+                                  "0 move -30 2000\n0 message 522 100 0xfffffffb\n");
+  Records mapped = records, shifted = records;
+  MovePositions(mapped, {{640, 480}, {1920, 1080}, 0, 0, {1920, 1080}});
+  MovePositions(shifted, {{}, {}, -5, 20, {}});
+  // The wheel's position too, as a mouse record's.
+  for (Records* r : {&mapped, &shifted}) r->back().message = 512;
+  EXPECT_EQ(Lines(mapped), "start 0\n0 move 0 0\n0 key-down A scan 7\n0 move 1919 1079\n0 right-up 961 541\n"
+                           "0 move 0 1079\n0 move 300 0\n");
+  EXPECT_EQ(Lines(shifted), "start 0\n0 move -5 20\n0 key-down A scan 7\n0 move 634 499\n0 right-up 315 260\n"
+                            "0 move -35 2020\n0 move 95 15\n");
+}
+
+// The edits as a user meets them: exit status, the reason, the bytes written.
+TEST(RecTool, EditCommandLines) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / ("rec-edit-" + std::to_string(getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  Bytes held = Pack("0 move 5 5\n100 key-down Shift\n100 key-down A\n100 key-up A\n100 key-up Shift\n"), copy;
+  CompileCopy(held, Stub(), 3, false, copy);
+  WriteWhole((dir / "held.rec").string(), held.data(), held.size());
+  WriteWhole((dir / "c.exe").string(), copy.data(), copy.size());
+  WriteWhole((dir / "s.exe").string(), Stub().data(), kStubSize);
+  struct {
+    const char* args;
+    int status;
+    const char* says;
+    const char* out;
+    std::size_t bytes;  // of out afterwards
+  } cases[] = {
+      {"retime held.rec --speed 0 -o r.rec", 2, "from 0.1 to 100", "r.rec", 0},
+      {"retime held.rec --speed 1000 -o r.rec", 2, "not \"1000\"", "r.rec", 0},
+      {"retime held.rec --speed 0.0001 -o r.rec", 2, "not \"0.0001\"", "r.rec", 0},
+      {"retime held.rec -o r.rec", 2, "needs --speed F, --max-pause S or both", "r.rec", 0},
+      {"retime c.exe --speed 2.5 --max-pause 0.01 -o r.rec", 0, "", "r.rec", 100},
+      {"show r.rec", 0, "# 5 records, 0.040 s", "r.rec", 100},
+      {"cut held.rec --from 0.1 --to 0.25 -o k.rec", 0, "", "k.rec", 80},
+      {"show k.rec", 0, "# 4 records, 0.100 s, 2 key presses", "k.rec", 80},
+      {"cut held.rec --from 0.3 --to 0.2 -o x.rec", 2, "--from 0.300 s comes after --to 0.200 s", "x.rec", 0},
+      {"cut held.rec --from 9 -o x.rec", 1, "held.rec: no record lies in the part (from 9.000 s; its records lie "
+                                            "from 0 to 0.400 s)", "x.rec", 0},
+      {"join c.exe held.rec -o j.rec", 0, "", "j.rec", 200},
+      {"show j.rec", 0, "# 10 records, 1.800 s, 4 key presses", "j.rec", 200},
+      {"join held.rec -o x.rec", 2, "join needs 2 files or more", "x.rec", 0},
+      {"join held.rec s.exe --pause 2 -o x.rec", 1, "s.exe: a Kestrova program image with nothing", "x.rec", 0},
+      {"join held.rec held.rec --pause -1 -o x.rec", 2, "--pause takes seconds", "x.rec", 0},
+      {"move held.rec --by -10 300 --screen 800x600 -o m.rec", 0, "", "m.rec", 100},
+      {"show m.rec", 0, "move 0 305", "m.rec", 100},
+      {"move held.rec --screen 800x600 1x5 -o x.rec", 2, "not \"1x5\"", "x.rec", 0},
+      {"move held.rec --by 3 1.5 -o x.rec", 2, "--by takes two whole numbers", "x.rec", 0},
+      {"move held.rec --speed 2 -o x.rec", 2, "--speed is not an option of move", "x.rec", 0},
+      {"move held.rec --by 1 1 -o held.rec", 2, "is also the input held.rec", "held.rec", 100},
+      {"cut held.rec --to 0.15 --repeat 2 -o x.exe", 2, "give --stub kestrova.exe too", "x.exe", 0},
+      {"cut held.rec --to 0.15 --stub s.exe --repeat 2 -o x.exe", 0, "", "x.exe", kStubSize + 60},
+      {"show x.exe", 0, "\"00002\": 2 runs; speed field \"00000\": normal\n# 3 records", "x.exe", kStubSize + 60},
+      {"cut --help", 0, "let go at its end", "x.exe", kStubSize + 60},
+  };
+  for (const auto& c : cases) {
+    auto [status, said] = RunTool(dir.string(), c.args);
+    EXPECT_EQ(status, c.status) << c.args << "\n" << said;
+    EXPECT_NE(said.find(c.says), std::string::npos) << c.args << "\n" << said;
+    EXPECT_EQ(Slurp((dir / c.out).string()).size(), c.bytes ? c.bytes : 9) << c.args << ": bytes of " << c.out;
+  }
   fs::remove_all(dir);
 }

@@ -328,3 +328,47 @@ WINE_TEST(ASecondRecordingOutgrowsItsBlockAndPlaysWholeSavedAndLoaded) {
   for (int i = 0; i < 5; ++i) ReplaceImport(slots[i], stand_ins[i]);
   DestroyMainWindow(window);
 }
+
+// Recordings edited by the tool (its x86_64 build, beside the tests), loaded and played by the engine: a cut plays its part and lets go
+// of the key it ends in, a join plays both in order, a move lands elsewhere.
+WINE_TEST(RecordingsEditedByTheToolPlayAsEdited) {
+  void** slots[] = {&__imp_GetCursorPos, &__imp_SetCursorPos, &__imp_mouse_event, &__imp_keybd_event};
+  void* stand_ins[] = {reinterpret_cast<void*>(FakeCursor), reinterpret_cast<void*>(NoteCursor),
+                       reinterpret_cast<void*>(NoteMouse), reinterpret_cast<void*>(NoteKey)};
+  for (int i = 0; i < 4; ++i) stand_ins[i] = ReplaceImport(slots[i], stand_ins[i]);
+  const std::string f = ScratchFolder("edits");
+  auto records = [](std::initializer_list<InputEvent> list) { return std::string(reinterpret_cast<const char*>(list.begin()), list.size() * 20); };
+  // Shift held over A, let go, then B: the cut keeps A and B's press.
+  WriteBytes(f + "keys.rec", records({{256, 0x10, 0, 0, 0}, {256, 'A', 0, 100, 0}, {257, 'A', 0, 200, 0},
+                                      {257, 0x10, 0, 300, 0}, {256, 'B', 0, 400, 0}, {257, 'B', 0, 500, 0}}));
+  WriteBytes(f + "click.rec", records({{512, 10, 20, 0, 0}, {513, 10, 20, 10, 0}, {514, 10, 20, 20, 0}}));
+  char tests[MAX_PATH];
+  GetModuleFileNameA(nullptr, tests, sizeof tests);
+  *std::strrchr(tests, '\\') = 0;
+  for (const char* args : {"cut keys.rec --from 0.1 --to 0.45 -o cut.rec", "join click.rec cut.rec -o joined.rec",
+                           "move joined.rec --screen 1000x1000 500x500 -o moved.rec"}) {
+    std::string command = std::string(tests) + "\\kestrova-rec.exe " + args;
+    STARTUPINFOA start = {sizeof start, nullptr, nullptr, nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr};
+    PROCESS_INFORMATION tool = {};
+    DWORD status = 99;
+    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, f.c_str(), &start, &tool)) {
+      WaitForSingleObject(tool.hProcess, kWaitMs);
+      GetExitCodeProcess(tool.hProcess, &status);
+      CloseHandle(tool.hProcess), CloseHandle(tool.hThread);
+    }
+    EXPECT_EQ(status, 0u, command);
+  }
+  HWND window = MakeMainWindow();
+  g_cursor = {300, 300};
+  const std::pair<const char*, const char*> plays[] = {
+      {"cut.rec", " +65 -65 +66 -66"},
+      {"joined.rec", " m10,20@10,20 b2 b4 +65 -65 +66 -66"},
+      {"moved.rec", " m5,10@5,10 b2 b4 +65 -65 +66 -66"},
+  };
+  for (const auto& [name, want] : plays) {
+    EXPECT_TRUE(LoadRecording((f + name).c_str(), 0) > 0, std::string(name) + " loaded");
+    EXPECT_EQ(PlayedOnce(window), want, std::string(name) + " played");
+  }
+  for (int i = 0; i < 4; ++i) ReplaceImport(slots[i], stand_ins[i]);
+  DestroyMainWindow(window);
+}

@@ -17,6 +17,10 @@
 //                           and ReallocateBlock, as CaptureStep does it
 //   bench.exe growth-steps  100 000 moves recorded by the real CaptureStep
 //                           (the cursor set between the steps)
+//   bench.exe write-pace FILE  the normal-speed pace recording as a file, for
+//                           kestrova-rec to edit
+//   bench.exe play-files FILE...  each recording file played as the pace
+//                           part plays its own (tools/bench/retime.sh)
 //
 // Each prints "figure NAME VALUE UNIT" lines, and notes as "# ..." lines.
 // Run them in separate processes (tools/bench.sh does): the peak memory is
@@ -27,6 +31,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/placement.h"
@@ -406,6 +411,40 @@ void BenchGrowthSteps() {
   KillTimer(window, TIMER_CAPTURE);
 }
 
+// --- recording files, as kestrova-rec writes them -----------------------------------
+
+void WritePace(const char* path) {
+  std::vector<InputEvent> records = PaceRecording();
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  WriteFile(file, records.data(), static_cast<DWORD>(records.size() * sizeof(InputEvent)), &written, nullptr);
+  CloseHandle(file);
+  std::printf("# %s: %zu records\n", path, records.size());
+}
+
+// Plays each file; its figures are named after the file ("pace_x2.rec": pace_x2_...).
+void BenchFiles(int count, char** paths) {
+  HWND window = MakeMainWindow();
+  MakeTarget();
+  for (int i = 0; i < count; ++i) {
+    std::vector<InputEvent> records(1 << 16);
+    HANDLE file = CreateFileA(paths[i], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD read = 0;
+    ReadFile(file, records.data(), static_cast<DWORD>(records.size() * sizeof(InputEvent)), &read, nullptr);
+    CloseHandle(file);
+    records.resize(read / sizeof(InputEvent));
+    if (records.empty()) {
+      std::printf("# %s: no records\n", paths[i]);
+      continue;
+    }
+    std::string name = paths[i];
+    name = name.substr(name.find_last_of("/\\") + 1);
+    name = name.substr(0, name.find('.'));
+    ReportPace(name.c_str(), records, Play(records, 0));
+  }
+  DestroyWindow(window);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -424,6 +463,10 @@ int main(int argc, char** argv) {
     BenchGrowthRule();
   } else if (std::strcmp(part, "growth-steps") == 0) {
     BenchGrowthSteps();
+  } else if (std::strcmp(part, "write-pace") == 0 && argc == 3) {
+    WritePace(argv[2]);
+  } else if (std::strcmp(part, "play-files") == 0) {
+    BenchFiles(argc - 2, argv + 2);
   } else {
     std::fprintf(stderr, "usage: bench.exe capture | pace | pace-moves | growth-rule | growth-steps\n");
     return 2;
