@@ -34,9 +34,15 @@ void FillFileDialog(OPENFILENAMEA& dialog, HWND owner, char* name, const char* f
 }
 
 int AskFileName(HWND owner, char* name, const char* filter, int mode) {
+  // Room past the name's capacity for the ending the dialog adds: a name too
+  // long with it comes back cut, and the caller refuses it saying so, where
+  // the dialog would close without a word.
+  char chosen[kNameCapacity + 4];
+  CopyBounded(chosen, sizeof chosen, name);
   OPENFILENAMEA dialog;
-  FillFileDialog(dialog, owner, name, filter, mode);
-  if ((mode == kAskOpen ? GetOpenFileNameA : GetSaveFileNameA)(&dialog)) return 1;
-  name[0] = 0;
-  return 0;
+  FillFileDialog(dialog, owner, chosen, filter, mode);
+  dialog.nMaxFile = sizeof chosen;
+  if (!(mode == kAskOpen ? GetOpenFileNameA : GetSaveFileNameA)(&dialog)) chosen[0] = 0;
+  CopyBounded(name, kNameCapacity, chosen);
+  return chosen[0] != 0;
 }
