@@ -7,6 +7,7 @@
 
 #include "core/certificate_table.h"
 #include "files/file_name_rules.h"
+#include "files/recording_rules.h"
 
 namespace {
 
@@ -157,5 +158,22 @@ TEST(Recordings, SignedFilesEndAtTheirCertificateTable) {
     EXPECT_EQ(RecordsEnd(header, sizeof header, c.size, 32768), c.end) << c.what;
     put(0x80, 0x4551);
     EXPECT_EQ(RecordsEnd(header, sizeof header, c.size, 32768), c.size) << c.what << ": no PE signature";
+  }
+}
+
+TEST(Recordings, OnlyAKeyDownOrAMoveFirstLoads) {
+  // What a recording may begin with: the program's own start move, a key
+  // down, and nothing that older versions and other readers would refuse.
+  struct Case {
+    std::uint32_t first;  // message of record 0
+    std::uint32_t bytes;
+    bool loads;
+  } cases[] = {{512, 40, true}, {256, 20, true},  {257, 40, false}, {513, 40, false}, {514, 40, false},
+               {516, 40, false}, {517, 40, false}, {522, 40, false}, {526, 40, false}, {512, 41, false},
+               {512, 1, false},  {0, 20, true}};
+  for (const Case& c : cases) {
+    InputEvent records[3] = {{c.first, 10, 20, 0, 0}, {513, 10, 20, 0, 0}};
+    EXPECT_EQ(IsRecording(reinterpret_cast<const std::uint8_t*>(records), c.bytes), c.loads)
+        << "record 0 of message " << c.first << ", " << c.bytes << " bytes";
   }
 }
