@@ -29,6 +29,8 @@ seed text_fuzz numbers '\xb4-\xce7 -2147483648 4294967297'
 seed text_fuzz title '\x03\x00\x00\x00\xe8\x03\x00\x00\xff\xff\xff\x7f\xfc\xff\xff\xff\x2c\x01\x00\x00\x01\x01demo.rec'
 seed rec_text_fuzz aliases '\xef\xbb\xbfstart 0x10\n0x5 key-down Escape scan 0x1\n-3 key-up VK_RETURN\n0 key-down 186\n'
 seed rec_text_fuzz hex-positions '0 move 0xffffffff -0x10 window 16\n1 left-down -2147483648 0x7fffffff\n0 key-up PgDn\n'
+seed rec_text_fuzz wheels '0 move 5 6\n2 wheel -120 at 412 300\n1 hwheel 0x1e at -10 5\n0 key-down MiddleButton\n0 key-up XButton2 scan 0\n'
+seed rec_text_fuzz wheel-records '\x00\x02\x00\x00\x0a\x00\x00\x00\x14\x00\x00\x00\x88\x13\x00\x00\x20\x00\x01\x00\x0a\x02\x00\x00\x9c\x01\x00\x00\x2c\x01\x00\x00\x8a\x13\x00\x00\x88\xff\xff\xff\x0e\x02\x00\x00\xf6\xff\xff\xff\x05\x00\x00\x00\x8b\x13\x00\x00\x1e\x00\x00\x00'
 seed text_fuzz settings-path %s "C:\\tools.old\\$(printf 'a%.0s' {1..250})"
 
 for fuzzer in build/native/*_fuzz; do
