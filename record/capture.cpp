@@ -87,6 +87,23 @@ void StopRecording() {
   InvalidateRect(g_app.main_window, nullptr, TRUE);
 }
 
+// Appends the record of the first key or button that changed, or else, when
+// moves are wanted, of a move. Returns 0 when nothing was appended.
+int CaptureChange(bool moves) {
+  std::uint32_t vk = ScanKeys(g_app.key_snapshot, AsyncKeyDown);
+  if (vk == kNoKey && !moves) return 0;
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  InputEvent record = {};
+  std::uint32_t scan = vk == kNoKey ? 0 : MapVirtualKeyA(vk, 0);
+  if (!MoveBeforeButtonKey(vk, g_app.key_snapshot, g_app.event_buffer, g_app.event_count, cursor.x, cursor.y, record) &&
+      !MakeCaptureRecord(vk, vk != kNoKey && g_app.key_snapshot[vk], scan, cursor.x, cursor.y, g_app.key_snapshot[0],
+                         record))
+    return 0;
+  Append(record);
+  return 1;
+}
+
 }  // namespace
 
 void OnRecordCommand(WPARAM, LPARAM) {
@@ -97,9 +114,14 @@ void OnRecordCommand(WPARAM, LPARAM) {
 }
 
 void RecordWheelTurn(const InputEvent& turn) {
+  if (!g_app.event_buffer) return;
+  // The keys and buttons that changed before the turn go first: the next
+  // step would find them only after it (a side button let go just before).
+  while (MakeRoom() && CaptureChange(false)) {
+  }
   // A failed growth ends the recording at the next step; the turn still
   // counts, within the buffer's bound.
-  if (g_app.event_buffer) MakeRoom(), AppendWheelTurn(g_app.event_buffer, Capacity(), g_app.event_count, turn);
+  AppendWheelTurn(g_app.event_buffer, Capacity(), g_app.event_count, turn);
 }
 
 void CaptureStep(HWND window) {
@@ -109,14 +131,6 @@ void CaptureStep(HWND window) {
     StopRecording();
     return;
   }
-  std::uint32_t vk = ScanKeys(g_app.key_snapshot, AsyncKeyDown);
-  POINT cursor = {};
-  GetCursorPos(&cursor);
-  InputEvent record = {};
-  std::uint32_t scan = vk == kNoKey ? 0 : MapVirtualKeyA(vk, 0);
-  if (MoveBeforeButtonKey(vk, g_app.key_snapshot, g_app.event_buffer, g_app.event_count, cursor.x, cursor.y, record) ||
-      MakeCaptureRecord(vk, vk != kNoKey && g_app.key_snapshot[vk], scan, cursor.x, cursor.y, g_app.key_snapshot[0],
-                        record))
-    Append(record);
+  CaptureChange(true);
   SetTimer(window, TIMER_CAPTURE, 10, nullptr);
 }

@@ -162,18 +162,13 @@ TEST(Recordings, SignedFilesEndAtTheirCertificateTable) {
 }
 
 TEST(Recordings, OnlyAKeyDownOrAMoveFirstLoads) {
-  // What a recording may begin with: the program's own start move, a key
-  // down, and nothing that older versions and other readers would refuse.
-  struct Case {
-    std::uint32_t first;  // message of record 0
-    std::uint32_t bytes;
-    bool loads;
-  } cases[] = {{512, 40, true}, {256, 20, true},  {257, 40, false}, {513, 40, false}, {514, 40, false},
-               {516, 40, false}, {517, 40, false}, {522, 40, false}, {526, 40, false}, {512, 41, false},
-               {512, 1, false},  {0, 20, true}};
-  for (const Case& c : cases) {
-    InputEvent records[3] = {{c.first, 10, 20, 0, 0}, {513, 10, 20, 0, 0}};
-    EXPECT_EQ(IsRecording(reinterpret_cast<const std::uint8_t*>(records), c.bytes), c.loads)
-        << "record 0 of message " << c.first << ", " << c.bytes << " bytes";
+  // Record 0's message (the program's own start move, a key down, and none
+  // that older versions and other readers refuse), and the file's length.
+  const std::uint32_t cases[][3] = {{512, 40, 1}, {256, 20, 1}, {257, 40, 0}, {513, 40, 0}, {514, 40, 0}, {516, 40, 0},
+                                    {517, 40, 0}, {522, 40, 0}, {526, 40, 0}, {512, 41, 0}, {512, 1, 0},  {0, 20, 1}};
+  for (const auto& c : cases) {
+    InputEvent records[3] = {{c[0], 10, 20, 0, 0}, {513, 10, 20, 0, 0}};
+    EXPECT_EQ(IsRecording(reinterpret_cast<const std::uint8_t*>(records), c[1]), c[2] == 1)
+        << "record 0 of message " << c[0] << ", " << c[1] << " bytes";
   }
 }

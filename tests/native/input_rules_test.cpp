@@ -236,95 +236,43 @@ TEST(Capture, StopCutsTheClosingChordAndNothingTheUserMadeBeforeIt) {
 }
 
 TEST(Playback, AButtonOrATurnPlaysWhereItWasMade) {
-  // Before each case's record: a move to (40, 50). The middle and side
-  // buttons are key records of VK 4, 5, 6, with no place of their own.
+  // After a move to (40, 50). The middle and side buttons are key records of
+  // VK 4, 5, 6, with no place of their own: they go where the move went.
   struct Case {
     InputEvent record;
-    std::int32_t x, y;      // the cursor
-    std::int32_t to_x, to_y;  // where it must go first; -1: nowhere
-    const char* what;
+    std::int32_t x, y, to_x, to_y;  // the cursor; where it goes first (-1: nowhere)
   } cases[] = {
-      {{513, 120, 96, 0, 0}, 300, 40, 120, 96, "left press elsewhere"},
-      {{514, 120, 96, 0, 0}, 120, 97, 120, 96, "left release one pixel off"},
-      {{516, 5, 5, 0, 0}, 6, 5, 5, 5, "right press"},
-      {{513, static_cast<std::uint32_t>(-8), 10, 0, 0}, -8, 10, -1, -1, "left of the primary screen, already there"},
-      {{515, 120, 96, 0, 0}, 0, 0, -1, -1, "a double-click record plays nothing"},
-      {{kWheelMessage, 7, 8, 0, static_cast<std::uint32_t>(-120)}, 0, 0, 7, 8, "a wheel turn"},
-      {{kHWheelMessage, 7, 8, 0, 120}, 0, 0, 7, 8, "a sideways turn"},
-      {{256, 4, 0, 0, 0}, 1, 1, 40, 50, "middle press: where the move put the cursor"},
-      {{257, 6, 0, 0, 0}, 40, 50, -1, -1, "second side button let go, already there"},
-      {{256, 5, 0, 0, 0}, 9, 9, 40, 50, "first side button pressed"},
-      {{256, 'A', 0, 0, 0}, 1, 1, -1, -1, "a key acts wherever the cursor is"},
+      {{513, 120, 96, 0, 0}, 300, 40, 120, 96},  {{514, 120, 96, 0, 0}, 120, 97, 120, 96},
+      {{516, 5, 5, 0, 0}, 6, 5, 5, 5},           {{513, 0xFFFFFFF8, 10, 0, 0}, -8, 10, -1, -1},
+      {{515, 120, 96, 0, 0}, 0, 0, -1, -1},      {{kWheelMessage, 7, 8, 0, 0xFFFFFF88}, 0, 0, 7, 8},
+      {{kHWheelMessage, 7, 8, 0, 120}, 7, 8, -1, -1}, {{256, 4, 0, 0, 0}, 1, 1, 40, 50},
+      {{257, 6, 0, 0, 0}, 40, 50, -1, -1},       {{256, 5, 0, 0, 0}, 9, 9, 40, 50},
+      {{256, 'A', 0, 0, 0}, 1, 1, -1, -1},
   };
   for (const Case& c : cases) {
     const InputEvent records[] = {{512, 40, 50, 0, 0}, c.record};
-    const InputEvent* place = PlaceToMoveTo(records, 1, c.x, c.y);
-    std::vector<std::int32_t> got = place ? std::vector<std::int32_t>{static_cast<std::int32_t>(place->param_l),
-                                                                      static_cast<std::int32_t>(place->param_h)}
-                                          : std::vector<std::int32_t>{-1, -1};
-    EXPECT_EQ(got, (std::vector<std::int32_t>{c.to_x, c.to_y})) << c.what;
+    const InputEvent* to = PlaceToMoveTo(records, 1, c.x, c.y);
+    EXPECT_EQ(to ? std::to_string(static_cast<std::int32_t>(to->param_l)) + "," + std::to_string(to->param_h) : "-1,-1",
+              std::to_string(c.to_x) + "," + std::to_string(c.to_y))
+        << "record " << c.record.message << " " << c.record.param_l << " with the cursor at " << c.x << "," << c.y;
   }
-  const InputEvent middle_first[] = {{256, 4, 0, 0, 0}};
-  EXPECT_EQ(PlaceToMoveTo(middle_first, 0, 1, 1), nullptr) << "a middle press with no place before it";
 }
 
 TEST(Capture, AMiddleOrSideButtonWaitsForTheMoveToWhereItWasPressed) {
-  // The last mouse record is a move to (40, 50); the button's key has just
-  // been taken down by the scan.
+  // The last place recorded is (40, 50); the scan has just taken the key down.
   struct Case {
     std::uint32_t vk;
     std::int32_t x, y;
     bool move;
-    const char* what;
-  } cases[] = {
-      {4, 60, 70, true, "middle, the cursor moved since"},
-      {6, 40, 51, true, "second side button, a pixel off"},
-      {5, 40, 50, false, "first side button where the move put it"},
-      {1, 60, 70, false, "the left button holds its own place"},
-      {kNoKey, 60, 70, false, "no key"},
-  };
+  } cases[] = {{4, 60, 70, true}, {6, 40, 51, true}, {5, 40, 50, false}, {1, 60, 70, false}, {kNoKey, 60, 70, false}};
   for (const Case& c : cases) {
     const InputEvent records[] = {{512, 40, 50, 0, 0}, {256, 'A', 0, 0, 0}};
     std::uint8_t snapshot[256] = {};
-    if (c.vk != kNoKey) snapshot[c.vk] = 1;
-    InputEvent record = {};
-    int moved = MoveBeforeButtonKey(c.vk, snapshot, records, 2, c.x, c.y, record);
-    EXPECT_EQ(moved, c.move ? 1 : 0) << c.what;
-    if (!c.move) continue;
-    EXPECT_EQ(std::vector<std::uint32_t>({record.message, record.param_l, record.param_h, snapshot[c.vk], snapshot[0]}),
-              std::vector<std::uint32_t>({512, static_cast<std::uint32_t>(c.x), static_cast<std::uint32_t>(c.y), 0,
-                                          MouseChecksum(c.x, c.y)}))
-        << c.what << ": the move, the key left for the next step, the move's checksum";
-  }
-}
-
-TEST(Capture, AWheelBurstStaysInTheBufferAndKeepsItsTotal) {
-  // A buffer of 8 records, 3 taken; turns come faster than any step grows it.
-  struct Case {
-    std::vector<std::int32_t> deltas;  // + vertical, the others sideways (a delta of 1000 + d)
-    std::uint32_t count;
-    std::int32_t last;  // the delta the last record holds
-    const char* what;
-  } cases[] = {
-      {{120, -120, 120, 120}, 7, 120, "four turns fit, a zero record after them"},
-      {{120, 120, 120, 120, 120, 120}, 7, 360, "the turns past room join the last one the same way"},
-      {{-30, -30, -30, -30, 15, -45, 1120}, 7, -60, "fractions; a sideways turn finds no room and no like turn"},
-  };
-  for (const Case& c : cases) {
-    InputEvent records[8] = {{512, 1, 1, 0, 0}, {256, 'A', 0, 0, 0}, {512, 2, 2, 0, 0}};
-    std::uint32_t count = 3;
-    std::int64_t turned = 0, lost = 0;
-    for (std::int32_t d : c.deltas) {
-      bool sideways = d > 500;
-      std::int32_t delta = sideways ? d - 1000 : d;
-      InputEvent turn = {sideways ? kHWheelMessage : kWheelMessage, 5, 6, 0, static_cast<std::uint32_t>(delta)};
-      (AppendWheelTurn(records, 8, count, turn) ? turned : lost) += delta;
-    }
-    std::int64_t kept = 0;
-    for (std::uint32_t i = 3; i < count; ++i) kept += static_cast<std::int32_t>(records[i].window);
-    EXPECT_EQ(count, c.count) << c.what << ": records";
-    EXPECT_EQ(records[7].message, 0u) << c.what << ": the zero record behind the last";
-    EXPECT_EQ(kept, turned) << c.what << ": the total kept (lost " << lost << ")";
-    EXPECT_EQ(static_cast<std::int32_t>(records[count - 1].window), c.last) << c.what << ": the last turn";
+    snapshot[c.vk] = 1;
+    InputEvent r = {};
+    EXPECT_EQ(MoveBeforeButtonKey(c.vk, snapshot, records, 2, c.x, c.y, r), c.move ? 1 : 0) << "vk " << c.vk;
+    EXPECT_TRUE(!c.move || (r.message == 512 && r.param_l == static_cast<std::uint32_t>(c.x) && snapshot[c.vk] == 0 &&
+                            snapshot[0] == MouseChecksum(c.x, c.y)))
+        << "vk " << c.vk << ": the move, the key left for the next step, the move's checksum";
   }
 }
