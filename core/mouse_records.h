@@ -18,7 +18,8 @@ inline bool IsWheelTurn(std::uint32_t message) { return message == kWheelMessage
 // Whether the record holds the cursor's place in param_l and param_h: moves,
 // left and right buttons, wheel turns (a double-click record plays nothing).
 inline bool HoldsPlace(std::uint32_t message) {
-  return message == 512 || (message >= 513 && message <= 517 && message != 515) || IsWheelTurn(message);
+  // One bit per message from 512: 512, 513, 514, 516, 517, 522 and 526.
+  return message - 512 < 15 && ((0x4437u >> (message - 512)) & 1) != 0;
 }
 
 // The last record before index `before` that holds a place, or none.
@@ -38,9 +39,8 @@ struct ButtonAction {
 // 5 and 6 the first and second side button (MOUSEEVENTF_XDOWN 0x80, XUP
 // 0x100, with XBUTTON1 1 or XBUTTON2 2): keybd_event would click nothing.
 inline ButtonAction ButtonOfKey(std::uint32_t vk, bool down) {
-  if (vk == 4) return {down ? 0x20u : 0x40u, 0};
-  if (vk == 5 || vk == 6) return {down ? 0x80u : 0x100u, vk - 4};
-  return {0, 0};
+  if (vk - 4 > 2) return {0, 0};
+  return {(vk == 4 ? 0x20u : 0x80u) << (down ? 0 : 1), vk - 4};  // each up flag is its down flag doubled
 }
 
 #endif

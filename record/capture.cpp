@@ -30,10 +30,15 @@ int MakeRoom() {
   return 1;
 }
 
-void Append(InputEvent record) {
+// Appends a record of the message and place (or key fields), noting the
+// foreground window and then the time.
+void Append(std::uint32_t message, std::uint32_t param_l, std::uint32_t param_h) {
+  InputEvent& record = g_app.event_buffer[g_app.event_count++];
   record.window = HandleBits(GetForegroundWindow());
+  record.message = message;
+  record.param_l = param_l;
+  record.param_h = param_h;
   record.time = GetTickCount();
-  g_app.event_buffer[g_app.event_count++] = record;
 }
 
 void StopRecording();
@@ -57,7 +62,7 @@ void StartRecording() {
   // click or a turn still opens again, as the loading rule wants a key down
   // or a move first.
   if (!MakeRoom()) return StopRecording();
-  Append({512, static_cast<std::uint32_t>(cursor.x), static_cast<std::uint32_t>(cursor.y), 0, 0});
+  Append(512, static_cast<std::uint32_t>(cursor.x), static_cast<std::uint32_t>(cursor.y));
   StartWheelCapture();
   SetTimer(g_app.main_window, TIMER_CAPTURE, 10, nullptr);
   InvalidateRect(g_app.main_window, nullptr, TRUE);
@@ -87,11 +92,10 @@ void StopRecording() {
   InvalidateRect(g_app.main_window, nullptr, TRUE);
 }
 
-// Appends the record of the first key or button that changed, or else, when
-// moves are wanted, of a move. Returns 0 when nothing was appended.
-int CaptureChange(bool moves) {
+// Appends the record of the first key or button that changed, or else of a
+// move. Returns 0 when nothing was appended.
+int CaptureChange() {
   std::uint32_t vk = ScanKeys(g_app.key_snapshot, AsyncKeyDown);
-  if (vk == kNoKey && !moves) return 0;
   POINT cursor = {};
   GetCursorPos(&cursor);
   InputEvent record = {};
@@ -100,7 +104,7 @@ int CaptureChange(bool moves) {
       !MakeCaptureRecord(vk, vk != kNoKey && g_app.key_snapshot[vk], scan, cursor.x, cursor.y, g_app.key_snapshot[0],
                          record))
     return 0;
-  Append(record);
+  Append(record.message, record.param_l, record.param_h);
   return 1;
 }
 
@@ -114,10 +118,10 @@ void OnRecordCommand(WPARAM, LPARAM) {
 }
 
 void RecordWheelTurn(const InputEvent& turn) {
-  if (!g_app.event_buffer) return;
-  // The keys and buttons that changed before the turn go first: the next
-  // step would find them only after it (a side button let go just before).
-  while (MakeRoom() && CaptureChange(false)) {
+  // The keys and buttons that changed before the turn, and a move, go
+  // first: the next step would find them only after it (a side button let
+  // go just before).
+  while (MakeRoom() && CaptureChange()) {
   }
   // A failed growth ends the recording at the next step; the turn still
   // counts, within the buffer's bound.
@@ -131,6 +135,6 @@ void CaptureStep(HWND window) {
     StopRecording();
     return;
   }
-  CaptureChange(true);
+  CaptureChange();
   SetTimer(window, TIMER_CAPTURE, 10, nullptr);
 }

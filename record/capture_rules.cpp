@@ -62,9 +62,9 @@ int AppendWheelTurn(InputEvent* records, std::uint32_t capacity, std::uint32_t& 
     records[count++] = turn;
     return 1;
   }
-  InputEvent* last = count && count <= capacity ? &records[count - 1] : nullptr;
-  if (!last || last->message != turn.message) return 0;
-  last->window += turn.window;
+  // The bound holds (count < capacity), so the last record lies in the buffer.
+  if (!count || records[count - 1].message != turn.message) return 0;
+  records[count - 1].window += turn.window;
   return 1;
 }
 

@@ -8,7 +8,8 @@
 namespace {
 
 // Runs on the UI thread, in its message loop: never inside a capture step.
-// The hook chain goes on whatever is recorded.
+// While recording there is always a buffer (the start made it). The hook
+// chain goes on whatever is recorded.
 LRESULT CALLBACK WheelHook(int code, WPARAM message, LPARAM data) {
   if (code == HC_ACTION && IsWheelTurn(static_cast<std::uint32_t>(message)) && g_app.run_mode == RUN_RECORDING) {
     const auto* mouse = reinterpret_cast<const MSLLHOOKSTRUCT*>(data);
@@ -23,7 +24,7 @@ LRESULT CALLBACK WheelHook(int code, WPARAM message, LPARAM data) {
 }  // namespace
 
 void StartWheelCapture() {
-  if (!g_app.wheel_hook) g_app.wheel_hook = SetWindowsHookExA(WH_MOUSE_LL, WheelHook, GetModuleHandleA(nullptr), 0);
+  g_app.wheel_hook = SetWindowsHookExA(WH_MOUSE_LL, WheelHook, GetModuleHandleA(nullptr), 0);
 }
 
 void StopWheelCapture() {

@@ -3,7 +3,8 @@
 #ifndef KESTROVA_WHEEL_CAPTURE_H
 #define KESTROVA_WHEEL_CAPTURE_H
 
-// Installs the hook (none is kept when the system refuses it).
+// Installs the hook as a recording starts (none is kept when the system
+// refuses it).
 void StartWheelCapture();
 
 // Removes the hook, if there is one: on every way a recording ends, and when
