@@ -11,8 +11,9 @@ bool HighBit(SHORT state) { return (state & 0x8000) != 0; }
 
 bool KeyReadsDown(int vk) {
   if (HighBit(GetAsyncKeyState(vk))) return true;
-  // A mouse button (1, 2, 4, 5, 6) gets a second asynchronous look; Backspace counts as down
-  // when its toggle bit is set; other keys as this thread last saw them.
+  // A mouse button (1, 2, 4, 5, 6) gets a second asynchronous look;
+  // Backspace counts as down when its toggle bit is set; other keys as this
+  // thread last saw them.
   if (vk <= VK_XBUTTON2 && vk != VK_CANCEL) return HighBit(GetAsyncKeyState(vk));
   if (vk == VK_BACK) return (GetKeyState(vk) & 1) != 0;
   return HighBit(GetKeyState(vk));
