@@ -14,6 +14,7 @@
 #include "core/toolbar_layout.h"
 #include "play/playback.h"
 #include "record/capture.h"
+#include "record/wheel_capture.h"
 #include "ui/dialogs.h"
 
 namespace {
@@ -28,8 +29,10 @@ void OnCreate(HWND window) {
 }
 
 // Keys or a button that a recording or a playback holds down must not stay
-// down when the window goes (closed, or the session ending) in the middle.
+// down when the window goes (closed, or the session ending) in the middle;
+// nor the wheel hook of a recording stay installed.
 void ReleaseIfRunning() {
+  StopWheelCapture();
   if (g_app.run_mode != RUN_IDLE) ReleaseInput();
 }
 

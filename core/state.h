@@ -15,6 +15,7 @@ struct AppState {
   HBITMAP toolbar_strip;      // seven pictures; mask-coloured pixels made black
   HBITMAP toolbar_mask;       // 1 where the strip had its mask colour
   InputEvent* event_buffer;   // the current recording, or none
+  HHOOK wheel_hook;           // the mouse hook that records wheel turns, only while recording
   std::uint32_t run_mode;     // a RunMode
   std::int32_t repetitions_done;
   std::uint32_t event_count;    // records in the recording, the end marker behind them

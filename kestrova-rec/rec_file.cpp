@@ -163,7 +163,8 @@ std::string ShowFile(const Bytes& file) {
            (fast ? ": fast\n" : ": normal\n");
   }
   out += "# " + Count(s.records, " record, ", " records, ") + Seconds(s.duration_ms) + ", " +
-         Count(s.key_presses, " key press, ", " key presses, ") + Count(s.clicks, " click\n", " clicks\n");
+         Count(s.key_presses, " key press, ", " key presses, ") + Count(s.clicks, " click, ", " clicks, ") +
+         Count(s.scrolls, " scroll\n", " scrolls\n");
   if (s.steps_back) out += "# the clock steps back " + Count(s.steps_back, " time\n", " times\n");
   if (s.played < s.records)
     out += "# playback ends at the end marker, record " + std::to_string(s.played + 1) + " of " +

@@ -19,6 +19,8 @@ enum Message : std::uint32_t {
   kLeftUp = 514,
   kRightDown = 516,
   kRightUp = 517,
+  kWheel = 522,   // the wheel turned: x y, the delta in the window field
+  kHWheel = 526,  // the same sideways
 };
 
 struct EventKind {
@@ -27,9 +29,10 @@ struct EventKind {
 };
 constexpr EventKind kKinds[] = {{kKeyDown, "key-down"},   {kKeyUp, "key-up"},       {kMove, "move"},
                                 {kLeftDown, "left-down"}, {kLeftUp, "left-up"},     {kRightDown, "right-down"},
-                                {kRightUp, "right-up"}};
+                                {kRightUp, "right-up"},   {kWheel, "wheel"},        {kHWheel, "hwheel"}};
 
 bool IsKey(std::uint32_t message) { return message == kKeyDown || message == kKeyUp; }
+bool IsWheel(std::uint32_t message) { return message == kWheel || message == kHWheel; }
 
 const char* WordFor(std::uint32_t message) {
   for (const EventKind& kind : kKinds)
@@ -43,6 +46,7 @@ struct NamedKey {
   const char* name;
 };
 constexpr NamedKey kNamedKeys[] = {
+    {0x04, "MiddleButton"}, {0x05, "SideButton1"}, {0x06, "SideButton2"},
     {0x08, "Backspace"},  {0x09, "Tab"},        {0x0D, "Enter"},       {0x10, "Shift"},      {0x11, "Ctrl"},
     {0x12, "Alt"},        {0x13, "Pause"},      {0x14, "CapsLock"},    {0x1B, "Esc"},        {0x20, "Space"},
     {0x21, "PageUp"},     {0x22, "PageDown"},   {0x23, "End"},         {0x24, "Home"},       {0x25, "Left"},
@@ -62,7 +66,8 @@ struct KeyAlias {
 };
 constexpr KeyAlias kKeyAliases[] = {
     {"Escape", 0x1B, nullptr},      {"Return", 0x0D, nullptr},      {"Control", 0x11, nullptr},
-    {"Ctl", 0x11, nullptr},         {"Del", 0x2E, nullptr},         {"Ins", 0x2D, nullptr},
+    {"Ctl", 0x11, nullptr},         {"MButton", 0x04, nullptr},     {"XButton1", 0x05, nullptr},
+    {"XButton2", 0x06, nullptr},         {"Del", 0x2E, nullptr},         {"Ins", 0x2D, nullptr},
     {"Back", 0x08, nullptr},        {"BS", 0x08, nullptr},          {"PgUp", 0x21, nullptr},
     {"Prior", 0x21, nullptr},       {"PgDn", 0x22, nullptr},        {"PgDown", 0x22, nullptr},
     {"Next", 0x22, nullptr},        {"Win", 0x5B, nullptr},         {"LWin", 0x5B, nullptr},
@@ -162,6 +167,14 @@ void AppendLine(std::string& out, std::int32_t gap, std::size_t width, const Inp
     out += word;
     out += ' ';
     out += Names().name[e.param_l & 0xFF];
+  } else if (IsWheel(e.message)) {
+    out += word;
+    out += ' ';
+    AppendSigned(out, static_cast<std::int32_t>(e.window));
+    out += " at ";
+    AppendSigned(out, static_cast<std::int32_t>(e.param_l));
+    out += ' ';
+    AppendSigned(out, static_cast<std::int32_t>(e.param_h));
   } else if (word) {
     out += word;
     out += ' ';
@@ -183,7 +196,8 @@ void AppendLine(std::string& out, std::int32_t gap, std::size_t width, const Inp
   if (gap < 0 && !note) note = "# the clock stepped back";
   // The fields a person rarely edits, after the event, in a column.
   bool code = key && e.param_l != e.param_h * 256 + (e.param_l & 0xFF);
-  if (key || code || e.window || note) PadTo(out, event, 22);
+  bool window = e.window && !IsWheel(e.message);  // a turn's delta is no window
+  if (key || code || window || note) PadTo(out, event, 22);
   if (key) {
     out += "  scan ";
     AppendNumber(out, e.param_h);
@@ -192,7 +206,7 @@ void AppendLine(std::string& out, std::int32_t gap, std::size_t width, const Inp
     out += "  code ";
     AppendNumber(out, e.param_l >> 8);
   }
-  if (e.window) {
+  if (window) {
     out += "  window ";
     AppendHex8(out, e.window);
   }
@@ -298,12 +312,21 @@ std::string ReadEvent(const Line& line, InputEvent& e) {
       if (word == kind.word) e.message = kind.message;
     if (!e.message)
       return "unknown event " + Quoted(line.token[1]) +
-             " (key-down, key-up, move, left-down, left-up, right-down, right-up, end or message)";
+             " (key-down, key-up, move, left-down, left-up, right-down, right-up, wheel, hwheel, end or message)";
     if (IsKey(e.message)) {
       args = 1;
       if (line.count < 3) return word + " needs a key";
       if (!ParseKey(line.token[2], e.param_l))
         return UnknownKey(line.token[2]);
+    } else if (IsWheel(e.message)) {
+      args = 4;
+      std::int32_t delta = 0, x = 0, y = 0;
+      if (line.count < 6 || Lower(line.token[3]) != "at") return word + " needs a delta and a place: " + word + " D at X Y";
+      if (!ParseSigned(line.token[2], delta) || !ParseSigned(line.token[4], x) || !ParseSigned(line.token[5], y))
+        return "a delta and a place are numbers from -2147483648 to 2147483647 (or 0x0 to 0xffffffff)";
+      e = {e.message, static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), 0, static_cast<std::uint32_t>(delta)};
+      if (line.count > 6) return "unexpected " + Quoted(line.token[6]) + " (a turn keeps no window)";
+      return {};
     } else {
       args = 2;
       std::int32_t x = 0, y = 0;
@@ -361,7 +384,10 @@ RecordingSummary Summarize(const std::vector<InputEvent>& records) {
     if (gap > 0) s.duration_ms += static_cast<std::uint32_t>(gap);
     s.steps_back += gap < 0;
     s.key_presses += records[i].message == kKeyDown;
-    s.clicks += records[i].message == kLeftDown || records[i].message == kRightDown;
+    bool button_key = records[i].message == kKeyDown && (records[i].param_l & 0xFF) >= 4 && (records[i].param_l & 0xFF) <= 6;
+    s.key_presses -= button_key;
+    s.clicks += records[i].message == kLeftDown || records[i].message == kRightDown || button_key;
+    s.scrolls += IsWheel(records[i].message);
   }
   return s;
 }

@@ -5,6 +5,7 @@
 //   start 48213921                         the first record's time
 //   0  move 512 384  window 0x000200a4     gap in ms, the event, rare fields
 //   16  key-down Ctrl  scan 29  window 0x000200a4
+//   40  wheel -120 at 412 300              a wheel turn: delta, place
 //
 // Everything from '#' to the end of a line is a comment.
 #ifndef KESTROVA_REC_TEXT_H
@@ -31,7 +32,8 @@ struct RecordingSummary {
   std::size_t played;         // PlayedRecords
   std::uint64_t duration_ms;  // sum of the played records' forward gaps
   std::size_t key_presses;
-  std::size_t clicks;         // left and right presses
+  std::size_t clicks;         // presses of the left, right, middle and side buttons
+  std::size_t scrolls;        // wheel turns, either way
   std::size_t steps_back;     // records whose time is before the one ahead
 };
 

@@ -6,6 +6,7 @@
 #include "core/ids.h"
 #include "core/input_release.h"
 #include "core/key_sets.h"
+#include "core/mouse_records.h"
 #include "core/post_command.h"
 #include "core/run_mode.h"
 #include "core/state.h"
@@ -31,21 +32,31 @@ void PlayBatchMove(const InputEvent& move) {
   Sleep(1);
 }
 
-// Injects one record. A button acts where it was recorded: the cursor is
-// moved there first when it stands elsewhere.
-void PlayRecord(const InputEvent& record) {
+// Injects record i. A button or a wheel turn acts where it was recorded: the
+// cursor is moved there first when it stands elsewhere.
+void PlayRecord(const InputEvent* records, std::uint32_t i) {
+  const InputEvent& record = records[i];
   POINT cursor = {};
   GetCursorPos(&cursor);
-  if (NeedsMoveBeforeButton(record, cursor.x, cursor.y)) PlayMove(record);
+  if (const InputEvent* place = PlaceToMoveTo(records, i, cursor.x, cursor.y)) PlayMove(*place);
   switch (record.message) {
     case WM_KEYDOWN:
     case WM_KEYUP: {
       BYTE vk = static_cast<BYTE>(record.param_l);
       if (vk == 160) break;  // left Shift is never played
+      ButtonAction button = ButtonOfKey(vk, record.message == WM_KEYDOWN);
+      if (button.flags) {
+        mouse_event(button.flags, 0, 0, button.data, 0);
+        break;
+      }
       DWORD flags = (record.message == WM_KEYUP ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
       keybd_event(vk, static_cast<BYTE>(MapVirtualKeyA(vk, 0)), flags, 0);
       break;
     }
+    case kWheelMessage:
+    case kHWheelMessage:
+      mouse_event(record.message == kWheelMessage ? MOUSEEVENTF_WHEEL : MOUSEEVENTF_HWHEEL, 0, 0, record.window, 0);
+      break;
     case WM_MOUSEMOVE:
       PlayMove(record);
       break;
@@ -108,7 +119,7 @@ void PlaybackStep(HWND window) {
   std::uint32_t p = g_app.play_position, base = g_app.start_tick + kFirstRecordDelay;
   // At normal speed a late step catches up with the moves already due.
   std::uint32_t end = g_app.playback_speed == 1 ? p + 1 : DueRecordsEnd(records, capacity, p, base, GetTickCount());
-  while (p < end) PlayRecord(records[p++]);
+  while (p < end) PlayRecord(records, p++);
   g_app.play_position = p;
   if (RunEndsAt(records, capacity, p)) return EndRun();
   if (g_app.playback_speed != 1) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/input_event.h"
+#include "core/mouse_records.h"
 
 constexpr std::uint32_t kMoveMessage = 512;
 
@@ -56,13 +57,22 @@ inline std::uint32_t TimeToRecord(std::uint32_t base_tick, std::uint32_t first_t
 std::uint32_t DueRecordsEnd(const InputEvent* records, std::uint32_t capacity, std::uint32_t p,
                             std::uint32_t base_tick, std::uint32_t now);
 
-// Whether a button record must first move the cursor to its own position,
-// where the click was made: a click recorded without a move before it would
-// otherwise land wherever the cursor happens to be.
-inline bool NeedsMoveBeforeButton(const InputEvent& record, std::int32_t cursor_x, std::int32_t cursor_y) {
-  bool button = record.message >= 513 && record.message <= 517 && record.message != 515;
-  return button && (static_cast<std::int32_t>(record.param_l) != cursor_x ||
-                    static_cast<std::int32_t>(record.param_h) != cursor_y);
+// Where the cursor must go before the record i plays, or none: a button or a
+// wheel turn acts where it was recorded, a middle or side button (a key
+// record, without a place of its own) where the last mouse record before it
+// put the cursor. None when the cursor stands there already, and for
+// records that act wherever it is.
+inline const InputEvent* PlaceToMoveTo(const InputEvent* records, std::uint32_t i, std::int32_t cursor_x,
+                                       std::int32_t cursor_y) {
+  const InputEvent& record = records[i];
+  const InputEvent* place = nullptr;
+  if (record.message == 256 || record.message == 257)
+    place = ButtonOfKey(record.param_l & 0xFF, true).flags ? LastPlace(records, i) : nullptr;
+  else if (record.message != kMoveMessage && HoldsPlace(record.message))
+    place = &record;
+  bool there = place && static_cast<std::int32_t>(place->param_l) == cursor_x &&
+               static_cast<std::int32_t>(place->param_h) == cursor_y;
+  return there ? nullptr : place;
 }
 
 struct FastBatch {

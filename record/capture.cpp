@@ -8,6 +8,7 @@
 #include "core/run_mode.h"
 #include "core/state.h"
 #include "record/capture_rules.h"
+#include "record/wheel_capture.h"
 
 namespace {
 
@@ -18,6 +19,29 @@ std::uint32_t Capacity() { return g_app.event_buffer ? BlockSize(g_app.event_buf
 std::uint32_t HandleBits(HWND window) { return static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window)); }
 
 bool AsyncKeyDown(std::uint32_t vk) { return (GetAsyncKeyState(static_cast<int>(vk)) & 0x8000) != 0; }
+
+// Grows the buffer when few free records remain; 0 when the heap is short.
+int MakeRoom() {
+  if (!BufferNeedsGrowth(g_app.event_count, Capacity())) return 1;
+  std::uint32_t size = g_app.event_buffer ? BlockSize(g_app.event_buffer) : 0;
+  void* grown = ReallocateBlock(g_app.event_buffer, size + kGrowthBytes);
+  if (!grown) return 0;
+  g_app.event_buffer = static_cast<InputEvent*>(grown);
+  return 1;
+}
+
+// Appends a record of the message and place (or key fields), noting the
+// foreground window and then the time.
+void Append(std::uint32_t message, std::uint32_t param_l, std::uint32_t param_h) {
+  InputEvent& record = g_app.event_buffer[g_app.event_count++];
+  record.window = HandleBits(GetForegroundWindow());
+  record.message = message;
+  record.param_l = param_l;
+  record.param_h = param_h;
+  record.time = GetTickCount();
+}
+
+void StopRecording();
 
 void StartRecording() {
   ReleaseInput();
@@ -34,6 +58,12 @@ void StartRecording() {
   // a key still physically held is then recorded as it goes down again.
   for (int vk = 1; vk <= 254; ++vk) g_app.key_snapshot[vk] = (GetKeyState(vk) & 0x8000) ? 1 : 0;
   g_app.start_tick = GetTickCount();
+  // Record 0 is the cursor's place, a move: a recording that begins with a
+  // click or a turn still opens again, as the loading rule wants a key down
+  // or a move first.
+  if (!MakeRoom()) return StopRecording();
+  Append(512, static_cast<std::uint32_t>(cursor.x), static_cast<std::uint32_t>(cursor.y));
+  StartWheelCapture();
   SetTimer(g_app.main_window, TIMER_CAPTURE, 10, nullptr);
   InvalidateRect(g_app.main_window, nullptr, TRUE);
 }
@@ -42,6 +72,7 @@ void StartRecording() {
 // stops it and cuts the recording where the playback was inside a run.
 void StopRecording() {
   bool recording = g_app.run_mode == RUN_RECORDING;
+  StopWheelCapture();
   ReleaseInput();
   KillTimer(g_app.main_window, TIMER_CAPTURE);
   g_app.run_mode = RUN_IDLE;
@@ -52,10 +83,29 @@ void StopRecording() {
   if (!g_app.event_buffer) return;
   g_app.event_count = recording ? TrimmedCount(g_app.event_buffer, g_app.event_count, HandleBits(g_app.main_window))
                                 : PlaybackCutCount(g_app.event_buffer, g_app.event_count, g_app.play_position);
+  // The opening move takes the time of the first event, so that a playback
+  // starts as soon as before rather than after the wait before that event.
+  if (recording && g_app.event_count > 1) g_app.event_buffer[0].time = g_app.event_buffer[1].time;
   // The end marker. After a playback stopped at the very end of a full
   // buffer the position can be the capacity itself: nothing to mark there.
   if (g_app.event_count < Capacity()) ZeroMemory(&g_app.event_buffer[g_app.event_count], sizeof(InputEvent));
   InvalidateRect(g_app.main_window, nullptr, TRUE);
+}
+
+// Appends the record of the first key or button that changed, or else of a
+// move. Returns 0 when nothing was appended.
+int CaptureChange() {
+  std::uint32_t vk = ScanKeys(g_app.key_snapshot, AsyncKeyDown);
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  InputEvent record = {};
+  std::uint32_t scan = vk == kNoKey ? 0 : MapVirtualKeyA(vk, 0);
+  if (!MoveBeforeButtonKey(vk, g_app.key_snapshot, g_app.event_buffer, g_app.event_count, cursor.x, cursor.y, record) &&
+      !MakeCaptureRecord(vk, vk != kNoKey && g_app.key_snapshot[vk], scan, cursor.x, cursor.y, g_app.key_snapshot[0],
+                         record))
+    return 0;
+  Append(record.message, record.param_l, record.param_h);
+  return 1;
 }
 
 }  // namespace
@@ -67,28 +117,24 @@ void OnRecordCommand(WPARAM, LPARAM) {
     StopRecording();
 }
 
+void RecordWheelTurn(const InputEvent& turn) {
+  // The keys and buttons that changed before the turn, and a move, go
+  // first: the next step would find them only after it (a side button let
+  // go just before).
+  while (MakeRoom() && CaptureChange()) {
+  }
+  // A failed growth ends the recording at the next step; the turn still
+  // counts, within the buffer's bound.
+  AppendWheelTurn(g_app.event_buffer, Capacity(), g_app.event_count, turn);
+}
+
 void CaptureStep(HWND window) {
-  if (BufferNeedsGrowth(g_app.event_count, Capacity())) {
-    std::uint32_t size = g_app.event_buffer ? BlockSize(g_app.event_buffer) : 0;
-    void* grown = ReallocateBlock(g_app.event_buffer, size + kGrowthBytes);
-    if (!grown) {
-      // Out of memory: keep what was recorded and end the recording as a
-      // stop would, so that it can still be played and saved.
-      StopRecording();
-      return;
-    }
-    g_app.event_buffer = static_cast<InputEvent*>(grown);
+  if (!MakeRoom()) {
+    // Out of memory: keep what was recorded and end the recording as a
+    // stop would, so that it can still be played and saved.
+    StopRecording();
+    return;
   }
-  std::uint32_t vk = ScanKeys(g_app.key_snapshot, AsyncKeyDown);
-  POINT cursor = {};
-  GetCursorPos(&cursor);
-  InputEvent record = {};
-  std::uint32_t scan = vk == kNoKey ? 0 : MapVirtualKeyA(vk, 0);
-  if (MakeCaptureRecord(vk, vk != kNoKey && g_app.key_snapshot[vk], scan, cursor.x, cursor.y,
-                        g_app.key_snapshot[0], record)) {
-    record.window = HandleBits(GetForegroundWindow());
-    record.time = GetTickCount();
-    g_app.event_buffer[g_app.event_count++] = record;
-  }
+  CaptureChange();
   SetTimer(window, TIMER_CAPTURE, 10, nullptr);
 }

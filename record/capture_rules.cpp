@@ -44,6 +44,30 @@ int MakeCaptureRecord(std::uint32_t vk, bool down, std::uint32_t scan, std::int3
   return 1;
 }
 
+int MoveBeforeButtonKey(std::uint32_t vk, std::uint8_t* snapshot, const InputEvent* records, std::uint32_t count,
+                        std::int32_t x, std::int32_t y, InputEvent& record) {
+  if (vk == kNoKey || !ButtonOfKey(vk, true).flags) return 0;
+  const InputEvent* place = LastPlace(records, count);
+  if (place && static_cast<std::int32_t>(place->param_l) == x && static_cast<std::int32_t>(place->param_h) == y) return 0;
+  snapshot[vk] ^= 1;
+  snapshot[0] = MouseChecksum(x, y);
+  record.message = WM_MOUSEMOVE_;
+  record.param_l = static_cast<std::uint32_t>(x);
+  record.param_h = static_cast<std::uint32_t>(y);
+  return 1;
+}
+
+int AppendWheelTurn(InputEvent* records, std::uint32_t capacity, std::uint32_t& count, const InputEvent& turn) {
+  if (count + 1 < capacity) {
+    records[count++] = turn;
+    return 1;
+  }
+  // The bound holds (count < capacity), so the last record lies in the buffer.
+  if (!count || records[count - 1].message != turn.message) return 0;
+  records[count - 1].window += turn.window;
+  return 1;
+}
+
 std::uint32_t TrimmedCount(const InputEvent* records, std::uint32_t count, std::uint32_t main_window) {
   for (std::uint32_t i = count; i > 1; --i) {
     const InputEvent& r = records[i - 1];

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/input_event.h"
+#include "core/mouse_records.h"
 
 constexpr std::uint32_t kNoKey = 255;
 constexpr std::uint32_t kLeftShift = 160;  // never recorded
@@ -30,6 +31,22 @@ inline std::uint8_t MouseChecksum(std::int32_t x, std::int32_t y) {
 // last one. Returns 0 when the step records nothing.
 int MakeCaptureRecord(std::uint32_t vk, bool down, std::uint32_t scan, std::int32_t x, std::int32_t y,
                       std::uint8_t& checksum, InputEvent& record);
+
+// Fills record with a move to (x, y), which becomes the last recorded place,
+// and returns 1 when vk is the middle or a side button and the cursor is not
+// where the last mouse record put it. Recorded as a key, the button holds no
+// place and plays where the record before it put the cursor: its snapshot
+// entry is put back so that the next step takes it, after the move. Returns 0
+// for every other case.
+int MoveBeforeButtonKey(std::uint32_t vk, std::uint8_t* snapshot, const InputEvent* records, std::uint32_t count,
+                        std::int32_t x, std::int32_t y, InputEvent& record);
+
+// Appends a wheel turn that arrived between two capture steps, always
+// leaving a zero record behind the last (count + 1 below the capacity).
+// Without room, the delta is added to the last record when that is a turn
+// the same way, so that the turned total is kept. Returns 0 when the turn
+// could be kept neither way.
+int AppendWheelTurn(InputEvent* records, std::uint32_t capacity, std::uint32_t& count, const InputEvent& turn);
 
 // Whether a buffer of the given capacity (in records) must grow before the
 // next append.

@@ -31,6 +31,8 @@ WAIT = 90.0
 HELD = 0.1
 # Virtual keys of the X keysyms the tests press, as the probe reports them down.
 VK = {"shift": 16, "ctrl": 17, "alt": 18, "Return": 13, "Escape": 27, "End": 35, "Home": 36, "mouse": 1}
+# X's buttons (2 the middle, 8 and 9 the side buttons) and their virtual keys.
+BUTTON_VK = {1: 1, 2: 4, 8: 5, 9: 6}
 
 
 class Failure(AssertionError):
@@ -166,11 +168,11 @@ def move(x, y):
     xdotool("mousemove", x, y)
 
 
-def hold(what, press, release, shown=True, held=HELD):
+def hold(what, press, release, shown=True, held=HELD, vks=None):
     """Presses every key of `what`, holds them once Windows shows them down (unless not `shown`: a press that starts a
     command of the program may be let go by it at once), releases them, and waits until Windows shows them up.
     Released also when something fails, so that nothing stays down."""
-    vks = {VK.get(name) or ord(name.upper()) for name in what.split("+")}
+    vks = vks or {VK.get(name) or ord(name.upper()) for name in what.split("+")}
     try:
         press()
         if shown:
@@ -195,10 +197,11 @@ def let_go(what, vks=None):
     wait_until(what, down, lambda held: not held)
 
 
-def click(x, y, shown=True):
-    """A left click; not `shown` for one on the program's toolbar (see hold)."""
+def click(x, y, shown=True, button=1):
+    """A click of X's button (BUTTON_VK); not `shown` for one on the program's toolbar (see hold)."""
     move(x, y)
-    hold("mouse", lambda: xdotool("mousedown", 1), lambda: xdotool("mouseup", 1), shown)
+    hold(f"mouse button {button}", lambda: xdotool("mousedown", button), lambda: xdotool("mouseup", button), shown,
+         vks={BUTTON_VK[button]})
 
 
 def key(name):
@@ -231,7 +234,7 @@ def release_all():
     """Lets go of every key and button the tests press (one a failed test left down would leak into the next), and
     waits until Windows shows none down."""
     xdotool("keyup", *[name for name in VK if name != "mouse"], *"abcdefghijklmnopqrstuvwxyz")
-    for button in (1, 2, 3):
+    for button in (1, 2, 3, 8, 9):
         xdotool("mouseup", button)
     let_go("no key or button down as Windows sees it, before the test")
 

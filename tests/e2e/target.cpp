@@ -7,6 +7,10 @@
 //                                  syskeyup); "ext": lParam bit 24 is set
 //   lbuttondown X Y                WM_LBUTTONDOWN at client X Y (also
 //                                  lbuttonup, lbuttondblclk)
+//   mbuttondown N X Y              WM_MBUTTONDOWN (also mbuttonup, xbuttondown,
+//                                  xbuttonup, and mousewheel, mousehwheel at
+//                                  screen X Y): N is wParam's high word, the
+//                                  side button or the delta (0 for middle)
 
 #include <windows.h>
 
@@ -29,6 +33,8 @@ void Note(const char* line) {
 LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   static const char* const kKeys[] = {"keydown", "keyup", nullptr, nullptr, "syskeydown", "syskeyup"};
   static const char* const kButtons[] = {"lbuttondown", "lbuttonup", "lbuttondblclk"};
+  static const char* const kOthers[] = {"mbuttondown", "mbuttonup", nullptr,    "mousewheel",
+                                        "xbuttondown", "xbuttonup", nullptr, "mousehwheel"};
   char line[64];
   if (message >= WM_KEYDOWN && message <= WM_SYSKEYUP && kKeys[message - WM_KEYDOWN]) {
     std::snprintf(line, sizeof line, "%s %u%s\r\n", kKeys[message - WM_KEYDOWN], static_cast<unsigned>(wparam),
@@ -41,6 +47,10 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     return 0;
   } else if (message >= WM_LBUTTONDOWN && message <= WM_LBUTTONDBLCLK) {
     std::snprintf(line, sizeof line, "%s %d %d\r\n", kButtons[message - WM_LBUTTONDOWN],
+                  static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));
+    Note(line);
+  } else if (message >= WM_MBUTTONDOWN && message <= WM_MOUSEHWHEEL && kOthers[message - WM_MBUTTONDOWN]) {
+    std::snprintf(line, sizeof line, "%s %d %d %d\r\n", kOthers[message - WM_MBUTTONDOWN], static_cast<short>(HIWORD(wparam)),
                   static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));
     Note(line);
   } else if (message == WM_DESTROY) {

@@ -7,7 +7,8 @@ import struct
 import subprocess
 
 from harness import (BOX_CLASS, COMPILE, IDLE, OPEN, PLAY, ROOT, SAVE, Program, Target, check, check_runs, click,
-                     click_lines, expect_equal, hotkey, is_filler, key_lines, runs_in, wait_until, wine_path)
+                     click_lines, expect_equal, hotkey, is_filler, key_lines, move, runs_in, type_keys, wait_until,
+                     wine_path)
 
 STUB_SIZE = 32768
 RECORD = struct.Struct("<5I")
@@ -233,3 +234,28 @@ def test_signed_program_compiles_a_copy_that_plays_signed(t):
     player = Program(t, copy)
     wait_runs(target, run, 1, "the signed copy", player)
     expect_equal(player.wait_exit(), 0, "exit code of the signed copy")
+
+
+def test_a_recording_that_begins_with_a_click_opens_again_and_compiles(t):
+    # The cursor stands where the click is made before the record chord: nothing moves before the click.
+    program, target = t.start(), Target(t)
+    target.focus()
+    (x, y), word = target.point(*CLICK_AT), "owl"
+    move(x, y)
+    hotkey("r")
+    wait_until("the recording clock", lambda: program.window(program.main.hwnd).text, lambda c: c.startswith("录制"))
+    click(x, y), type_keys(word), hotkey("r"), program.wait_caption(IDLE)
+    through_dialog(t, program, SAVE, "", "记录文件 (*.rec)", "owl")
+    program.wait_caption("owl.rec")
+    expect_equal(RECORD.unpack_from((t.folder / "owl.rec").read_bytes())[:3], (0x200, x, y),
+                 "record 0 of the saved recording: a move to the click")
+    through_dialog(t, program, OPEN, "", "记录文件 (*.rec)", "owl.rec")
+    target.cleared()
+    program.push(PLAY)
+    wait_runs(target, click_lines(*CLICK_AT) + key_lines(word), 1, "played after opening the saved recording again")
+    through_dialog(t, program, COMPILE, "owl", "程序文件 (*.exe)", "owl player")
+    program.answer(program.box("Kestrova"))
+    target.focus()
+    copy = Program(t, t.folder / "owl player.exe")
+    wait_runs(target, click_lines(*CLICK_AT) + key_lines(word), 1, "the copy compiled from it", copy)
+    expect_equal(copy.wait_exit(), 0, "exit code of the copy")

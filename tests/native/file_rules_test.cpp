@@ -7,6 +7,7 @@
 
 #include "core/certificate_table.h"
 #include "files/file_name_rules.h"
+#include "files/recording_rules.h"
 
 namespace {
 
@@ -157,5 +158,17 @@ TEST(Recordings, SignedFilesEndAtTheirCertificateTable) {
     EXPECT_EQ(RecordsEnd(header, sizeof header, c.size, 32768), c.end) << c.what;
     put(0x80, 0x4551);
     EXPECT_EQ(RecordsEnd(header, sizeof header, c.size, 32768), c.size) << c.what << ": no PE signature";
+  }
+}
+
+TEST(Recordings, OnlyAKeyDownOrAMoveFirstLoads) {
+  // Record 0's message (the program's own start move, a key down, and none
+  // that older versions and other readers refuse), and the file's length.
+  const std::uint32_t cases[][3] = {{512, 40, 1}, {256, 20, 1}, {257, 40, 0}, {513, 40, 0}, {514, 40, 0}, {516, 40, 0},
+                                    {517, 40, 0}, {522, 40, 0}, {526, 40, 0}, {512, 41, 0}, {512, 1, 0},  {0, 20, 1}};
+  for (const auto& c : cases) {
+    InputEvent records[3] = {{c[0], 10, 20, 0, 0}, {513, 10, 20, 0, 0}};
+    EXPECT_EQ(IsRecording(reinterpret_cast<const std::uint8_t*>(records), c[1]), c[2] == 1)
+        << "record 0 of message " << c[0] << ", " << c[1] << " bytes";
   }
 }

@@ -267,18 +267,44 @@ TEST(Capture, StopCutsTheClosingChordAndNothingTheUserMadeBeforeIt) {
   EXPECT_EQ(TrimmedCount(only_chord.data(), 4, kMain), 1u) << "record 0 is never cut";
 }
 
-TEST(Playback, AButtonMovesTheCursorToWhereItWasRecorded) {
+TEST(Playback, AButtonOrATurnPlaysWhereItWasMade) {
+  // After a move to (40, 50). The middle and side buttons are key records of
+  // VK 4, 5, 6, with no place of their own: they go where the move went.
   struct Case {
     InputEvent record;
+    std::int32_t x, y, to_x, to_y;  // the cursor; where it goes first (-1: nowhere)
+  } cases[] = {
+      {{513, 120, 96, 0, 0}, 300, 40, 120, 96},  {{514, 120, 96, 0, 0}, 120, 97, 120, 96},
+      {{516, 5, 5, 0, 0}, 6, 5, 5, 5},           {{513, 0xFFFFFFF8, 10, 0, 0}, -8, 10, -1, -1},
+      {{515, 120, 96, 0, 0}, 0, 0, -1, -1},      {{kWheelMessage, 7, 8, 0, 0xFFFFFF88}, 0, 0, 7, 8},
+      {{kHWheelMessage, 7, 8, 0, 120}, 7, 8, -1, -1}, {{256, 4, 0, 0, 0}, 1, 1, 40, 50},
+      {{257, 6, 0, 0, 0}, 40, 50, -1, -1},       {{256, 5, 0, 0, 0}, 9, 9, 40, 50},
+      {{256, 'A', 0, 0, 0}, 1, 1, -1, -1},
+  };
+  for (const Case& c : cases) {
+    const InputEvent records[] = {{512, 40, 50, 0, 0}, c.record};
+    const InputEvent* to = PlaceToMoveTo(records, 1, c.x, c.y);
+    EXPECT_EQ(to ? std::to_string(static_cast<std::int32_t>(to->param_l)) + "," + std::to_string(to->param_h) : "-1,-1",
+              std::to_string(c.to_x) + "," + std::to_string(c.to_y))
+        << "record " << c.record.message << " " << c.record.param_l << " with the cursor at " << c.x << "," << c.y;
+  }
+}
+
+TEST(Capture, AMiddleOrSideButtonWaitsForTheMoveToWhereItWasPressed) {
+  // The last place recorded is (40, 50); the scan has just taken the key down.
+  struct Case {
+    std::uint32_t vk;
     std::int32_t x, y;
     bool move;
-    const char* what;
-  } cases[] = {
-      {{kLeftDown, 120, 96, 0, 0}, 300, 40, true, "left press elsewhere"},
-      {{kLeftUp, 120, 96, 0, 0}, 120, 97, true, "left release one pixel off"},
-      {{516, 5, 5, 0, 0}, 6, 5, true, "right press"},
-      {{kLeftDown, static_cast<std::uint32_t>(-8), 10, 0, 0}, -8, 10, false, "left of the primary screen"},
-      {{515, 120, 96, 0, 0}, 0, 0, false, "a double-click record plays nothing"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(NeedsMoveBeforeButton(c.record, c.x, c.y), c.move) << c.what;
+  } cases[] = {{4, 60, 70, true}, {6, 40, 51, true}, {5, 40, 50, false}, {1, 60, 70, false}, {kNoKey, 60, 70, false}};
+  for (const Case& c : cases) {
+    const InputEvent records[] = {{512, 40, 50, 0, 0}, {256, 'A', 0, 0, 0}};
+    std::uint8_t snapshot[256] = {};
+    snapshot[c.vk] = 1;
+    InputEvent r = {};
+    EXPECT_EQ(MoveBeforeButtonKey(c.vk, snapshot, records, 2, c.x, c.y, r), c.move ? 1 : 0) << "vk " << c.vk;
+    EXPECT_TRUE(!c.move || (r.message == 512 && r.param_l == static_cast<std::uint32_t>(c.x) && snapshot[c.vk] == 0 &&
+                            snapshot[0] == MouseChecksum(c.x, c.y)))
+        << "vk " << c.vk << ": the move, the key left for the next step, the move's checksum";
+  }
 }

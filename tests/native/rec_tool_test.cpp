@@ -115,7 +115,11 @@ TEST(RecText, ShowsEveryKindOfRecordAndPacksBackTheSameBytes) {
       {514, 120, 96, 1280, 0},
       {516, 0x80000000, 0xFFFFFFFF, 1290, 0},
       {517, 0x7FFFFFFF, 0, 1300, 0},
-      {515, 7, 8, 1300, 0},
+      {256, 4, 0, 1300, 0},  // the middle button, as captured
+      {257, 6, 0, 1300, 0},  // the second side button
+      {522, 412, 300, 1302, 0xFFFFFF88},
+      {526, 0xFFFFFFF6, 5, 1303, 30},  // a fraction of a notch
+      {515, 7, 8, 1303, 0},
       {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0},
       {257, 0x3B70, 0x3B, 4, 0},  // the clock wrapped
       {0, 0, 0, 4, 0},
@@ -125,9 +129,9 @@ TEST(RecText, ShowsEveryKindOfRecordAndPacksBackTheSameBytes) {
   Bytes file = Of(records);
   std::string text = ShowFile(file);
   EXPECT_EQ(Squeezed(text),
-            "# 17 records, 0.306 s, 4 key presses, 2 clicks\n"
+            "# 21 records, 0.309 s, 4 key presses, 3 clicks, 2 scrolls\n"
             "# the clock steps back 2 times\n"
-            "# playback ends at the end marker, record 15 of 17; what follows it is never played\n"
+            "# playback ends at the end marker, record 19 of 21; what follows it is never played\n"
             "start 1000\n"
             "0 move 512 384 window 0x000200a4\n"
             "16 key-down Ctrl scan 29 window 0x000200a4\n"
@@ -140,8 +144,12 @@ TEST(RecText, ShowsEveryKindOfRecordAndPacksBackTheSameBytes) {
             "80 left-up 120 96\n"
             "10 right-down -2147483648 -1\n"
             "10 right-up 2147483647 0\n"
+            "0 key-down MiddleButton scan 0\n"
+            "0 key-up SideButton2 scan 0\n"
+            "2 wheel -120 at 412 300\n"
+            "1 hwheel 30 at -10 5\n"
             "0 message 515 7 8 # not played\n"
-            "-1301 message 4294967295 4294967295 4294967295 # not played\n"
+            "-1304 message 4294967295 4294967295 4294967295 # not played\n"
             "5 key-up F1 scan 59\n"
             "0 end # playback ends here\n"
             "6 message 0 5 6 window 0x00000001\n"
@@ -196,6 +204,9 @@ TEST(RecText, PackNamesEveryLineAndWhatIsWrongThere) {
       {"0 key-down A code 16777216\n", 1, "code is a number from 0 to 16777215"},
       {"0 key-down A window\n", 1, "window needs a number"},
       {"0 move 1 2\nstart 5\n", 2, "start comes before the first record"},
+      {"0 move 1 2\n0 wheel 120 5 6\n", 2, "wheel needs a delta and a place: wheel D at X Y"},
+      {"0 move 1 2\n0 hwheel 1 at 5 6 window 3\n", 2, "a turn keeps no window"},
+      {"0 wheel -120 at 5 6\n", 1, "the program loads a recording only when"},
       {"7\n", 1, "a gap without an event"},
       {"# nothing\n\n", 2, "no records"},
       {"start 9\n\n0 key-up A\n0 key-down A\n", 3, "the program loads a recording only when"},

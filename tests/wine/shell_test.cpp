@@ -296,13 +296,15 @@ WINE_TEST(ASecondRecordingOutgrowsItsBlockAndPlaysWholeSavedAndLoaded) {
   HWND window = MakeMainWindow();
   auto record = [&] { SendMessageA(window, WM_COMMAND, CMD_RECORD, 0); };
   auto step = [&](std::set<int> held) { g_held = held, CaptureStep(window); };
+  g_cursor = {300, 200};  // where each recording begins: its record 0
   record(), step({'A'}), step({}), step({VK_DELETE}), step({}), record();
   Answered({f + "first"}, [] { OnSaveCommand(0, 0); });
-  EXPECT_EQ(PlayedOnce(window), " +65 -65 +46e -46e", "the first recording played");
-  // Moves along rows, the right button and the middle one (a key) now and then.
-  std::string want, want_fast, buttons = " b8 b16 +4 -4";
+  EXPECT_EQ(PlayedOnce(window), " m300,200@300,200 +65 -65 +46e -46e", "the first recording played");
+  // Moves along rows, the right button and the middle one (a key, played as
+  // the button) now and then.
+  std::string want = " m300,200@300,200", want_fast = want, buttons = " b8 b16 b32 b64";
   record();
-  for (int i = 1, r = 0; i <= 2400; ++i, ++r) {
+  for (int i = 1, r = 1; i <= 2400; ++i, ++r) {
     g_cursor = {100 + i % 500, 100 + i / 500};
     step({});
     const std::string x = std::to_string(g_cursor.x) + "," + std::to_string(g_cursor.y);
@@ -312,7 +314,7 @@ WINE_TEST(ASecondRecordingOutgrowsItsBlockAndPlaysWholeSavedAndLoaded) {
   }
   record();
   const std::string records(reinterpret_cast<const char*>(g_app.event_buffer), g_app.event_count * 20);
-  EXPECT_EQ(std::to_string(g_app.event_count) + " " + Caption(window), "2412 first.rec", "records, and the title kept");
+  EXPECT_EQ(std::to_string(g_app.event_count) + " " + Caption(window), "2413 first.rec", "records, and the title kept");
   EXPECT_TRUE(BlockSize(g_app.event_buffer) > records.size(), "the buffer grew with them");
   Answered({f + "second"}, [] { OnSaveCommand(0, 0); });
   EXPECT_TRUE(ReadBytes(f + "second.rec") == records && Caption(window) == "second.rec", "saved whole, and named");
@@ -324,7 +326,7 @@ WINE_TEST(ASecondRecordingOutgrowsItsBlockAndPlaysWholeSavedAndLoaded) {
     LoadRecording((f + "second.rec").c_str(), 0);
   }
   SendMessageA(window, WM_COMMAND, CMD_PLAY, 0), record();
-  EXPECT_EQ(g_app.event_count, 2412u, "records after a record command before the run's first step");
+  EXPECT_EQ(g_app.event_count, 2413u, "records after a record command before the run's first step");
   for (int i = 0; i < 5; ++i) ReplaceImport(slots[i], stand_ins[i]);
   DestroyMainWindow(window);
 }
