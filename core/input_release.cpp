@@ -19,10 +19,10 @@ bool KeyReadsDown(int vk) {
 
 }  // namespace
 
-void ReleaseInput() {
+void ReleaseInput(bool between_runs) {
   mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
   for (int vk = 0; vk <= 255; ++vk) {
-    if (IsLockKey(vk) || !KeyReadsDown(vk)) continue;
+    if (IsLockKey(vk) || (between_runs && IsChordModifier(vk)) || !KeyReadsDown(vk)) continue;
     DWORD flags = KEYEVENTF_KEYUP | (IsExtendedKey(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
     keybd_event(static_cast<BYTE>(vk), static_cast<BYTE>(MapVirtualKeyA(vk, 0)), flags, 0);
   }
