@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/chords.h"
 #include "app/dispatch.h"
 #include "app/hand_cursor.h"
 #include "app/poll.h"
@@ -38,6 +39,7 @@ void ReleaseIfRunning() {
 
 void OnDestroy(HWND window) {
   ReleaseIfRunning();
+  LetGoOfChords(window);
   WriteSettings();
   if (g_app.event_buffer) {
     FreeBlock(g_app.event_buffer);
@@ -96,7 +98,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_ENDSESSION: if (wparam) ReleaseIfRunning(); break;
     case WM_DESTROY: OnDestroy(window); return 0;
     case WM_TIMER: OnTimer(window, wparam); break;
-    case WM_COMMAND: DispatchCommand(wparam, lparam); break;
+    case WM_COMMAND: DispatchCommand(wparam, lparam), HoldChordsWhileBusy(window); break;
+    case WM_HOTKEY: OnChordHotkey(wparam); break;
   }
   return DefWindowProcA(window, message, wparam, lparam);
 }

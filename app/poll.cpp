@@ -1,9 +1,8 @@
 #include "app/poll.h"
 
+#include "app/chords.h"
 #include "core/caption.h"
 #include "core/ids.h"
-#include "core/post_command.h"
-#include "core/run_mode.h"
 #include "core/state.h"
 
 namespace {
@@ -15,16 +14,17 @@ bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 void PollHotkeys() {
   if (!KeyDown(VK_CONTROL) || !KeyDown(VK_SHIFT) || !KeyDown(VK_MENU)) return;
   if (KeyDown('R')) {
-    PostCommand(CMD_RECORD, 0);
+    PostChordCommand(CMD_RECORD);
   } else if (KeyDown('P')) {
-    Sleep(150);
-    PostCommand(g_app.run_mode == RUN_PLAYING ? MAKEWPARAM(CMD_PLAY, 1) : CMD_PLAY, 0);
+    PostChordCommand(CMD_PLAY);
   }
 }
 
 }  // namespace
 
+// The chords come as hotkeys while they are held (see HoldChordsWhileBusy).
 void PollStep() {
-  PollHotkeys();
+  HoldChordsWhileBusy(g_app.main_window);
+  if (!g_app.chords_held) PollHotkeys();
   WriteCaption();
 }

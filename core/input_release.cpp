@@ -21,10 +21,10 @@ bool KeyReadsDown(int vk) {
 
 }  // namespace
 
-void ReleaseInput() {
+void ReleaseInput(bool between_runs) {
   mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
   for (int vk = 0; vk <= 255; ++vk) {
-    if (IsLockKey(vk) || !KeyReadsDown(vk)) continue;
+    if (IsLockKey(vk) || (between_runs && IsChordModifier(vk)) || !KeyReadsDown(vk)) continue;
     // The middle and side buttons are let go of as the buttons they are.
     ButtonAction button = ButtonOfKey(vk, false);
     if (button.flags) {

@@ -8,6 +8,9 @@
 // pressed-since-last-query bits. Runs first in every
 // record and play command, so that neither a recording nor a playback starts
 // or ends with something held.
-void ReleaseInput();
+// Between two runs of a playback, Ctrl, Shift and Alt are left as they are:
+// someone may be pressing a hotkey chord, whose letter must still find them
+// down (what a run holds of them is let go when the playback stops).
+void ReleaseInput(bool between_runs = false);
 
 #endif

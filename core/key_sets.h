@@ -12,4 +12,8 @@ inline bool IsExtendedKey(std::uint32_t vk) { return vk == 17 || (vk >= 33 && vk
 // lights, so input release leaves them alone.
 inline bool IsLockKey(std::uint32_t vk) { return vk == 20 || vk == 144 || vk == 145; }
 
+// Ctrl, Shift and Alt, of either hand or either: the modifiers of the
+// hotkey chords.
+inline bool IsChordModifier(std::uint32_t vk) { return (vk >= 16 && vk <= 18) || (vk >= 160 && vk <= 165); }
+
 #endif

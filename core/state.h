@@ -31,6 +31,7 @@ struct AppState {
   std::uint8_t continuous_playback;
   std::uint8_t save_settings;   // write the settings file at exit, else delete it
   std::uint8_t tips;            // show button tips in the title line
+  std::uint8_t chords_held;     // the hotkey chords are the main window's system hotkeys
   std::int32_t repeat_count;
   char repeat_text[32];
   std::uint8_t key_snapshot[256];  // 1..254: last seen key states; 0: mouse checksum

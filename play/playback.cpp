@@ -77,9 +77,14 @@ void PlayRecord(const InputEvent* records, std::uint32_t i) {
 // The run is over: the engine posts the run mode, which while playing is
 // CMD_PLAY, to count the run and go on. Once a click has been played, half a
 // double-click time passes first, so that the next run's first click is not
-// taken for the second half of a double click.
-void EndRun() {
-  if (g_app.click_played) Sleep(GetDoubleClickTime() / 2);
+// taken for the second half of a double click: a step of its own, so that
+// the window goes on answering meanwhile (a hotkey then stops the playback
+// before the next run, which the step finds stopped).
+void EndRun(HWND window) {
+  if (g_app.click_played) {
+    SetTimer(window, TIMER_PLAYBACK, GetDoubleClickTime() / 2, nullptr);
+    return;
+  }
   PostCommand(g_app.run_mode, 0);
 }
 
@@ -101,9 +106,10 @@ void OnPlayCommand(WPARAM wparam, LPARAM) {
   } else {
     ++g_app.repetitions_done;
   }
-  ReleaseInput();
-  if (StartsAnotherRun(HIWORD(wparam) != 0, g_app.repetitions_done, g_app.repeat_count,
-                       g_app.continuous_playback)) {
+  bool next_run = StartsAnotherRun(HIWORD(wparam) != 0, g_app.repetitions_done, g_app.repeat_count,
+                                   g_app.continuous_playback);
+  ReleaseInput(next_run && g_app.repetitions_done > 0);
+  if (next_run) {
     g_app.start_tick = GetTickCount();
     g_app.play_position = 0;
     SetTimer(g_app.main_window, TIMER_PLAYBACK, kFirstRecordDelay, nullptr);
@@ -117,17 +123,18 @@ void PlaybackStep(HWND window) {
   const InputEvent* records = g_app.event_buffer;
   std::uint32_t capacity = BlockSize(records) / sizeof(InputEvent);
   std::uint32_t p = g_app.play_position, base = g_app.start_tick + kFirstRecordDelay;
+  if (p > 0 && RunEndsAt(records, capacity, p)) return PostCommand(g_app.run_mode, 0);  // the pause after the run
   // At normal speed a late step catches up with the moves already due.
   std::uint32_t end = g_app.playback_speed == 1 ? p + 1 : DueRecordsEnd(records, capacity, p, base, GetTickCount());
   while (p < end) PlayRecord(records, p++);
   g_app.play_position = p;
-  if (RunEndsAt(records, capacity, p)) return EndRun();
+  if (RunEndsAt(records, capacity, p)) return EndRun(window);
   if (g_app.playback_speed != 1) {
     SetTimer(window, TIMER_PLAYBACK, TimeToRecord(base, records[0].time, records[p].time, GetTickCount()), nullptr);
     return;
   }
   FastBatch batch = RunFastBatch(records, capacity, p, g_app.button_held, PlayBatchMove);
   g_app.play_position = batch.next;
-  if (RunEndsAt(records, capacity, batch.next)) return EndRun();
+  if (RunEndsAt(records, capacity, batch.next)) return EndRun(window);
   SetTimer(window, TIMER_PLAYBACK, batch.played ? kAfterBatchDelay : 1, nullptr);
 }

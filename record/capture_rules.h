@@ -7,6 +7,7 @@
 
 #include "core/input_event.h"
 #include "core/mouse_records.h"
+#include "core/key_sets.h"
 
 constexpr std::uint32_t kNoKey = 255;
 constexpr std::uint32_t kLeftShift = 160;  // never recorded
@@ -72,7 +73,7 @@ inline std::uint32_t PlaybackCutCount(const InputEvent* records, std::uint32_t c
 
 // Whether the key is one of the record hotkey's: Ctrl, Shift, Alt (either
 // hand, or either) and R.
-inline bool IsRecordChordKey(std::uint32_t vk) { return (vk >= 16 && vk <= 18) || vk == 'R' || (vk >= 160 && vk <= 165); }
+inline bool IsRecordChordKey(std::uint32_t vk) { return IsChordModifier(vk) || vk == 'R'; }
 
 // The record count without the closing chord: the key presses of the record
 // hotkey (and the moves made while pressing it) that end the recording, cut

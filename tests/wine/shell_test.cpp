@@ -158,9 +158,8 @@ WINE_TEST(HotkeysAndKeysBecomeCommands) {
     WPARAM key_down;  // else pressed in the window
     WPARAM want;
   } cases[] = {
-      {{VK_CONTROL, VK_SHIFT, VK_MENU, 'R', 'P'}, RUN_PLAYING, 0, CMD_RECORD},  // R wins over P
-      {{VK_CONTROL, VK_SHIFT, VK_MENU, 'P'}, RUN_PLAYING, 0, MAKEWPARAM(CMD_PLAY, 1)},  // a stop request
-      {{VK_CONTROL, VK_SHIFT, VK_MENU, 'P'}, RUN_RECORDING, 0, CMD_PLAY}, {{VK_CONTROL, VK_MENU, 'R'}, RUN_IDLE, 0, 0},
+      {{VK_CONTROL, VK_SHIFT, VK_MENU, 'R', 'P'}, RUN_IDLE, 0, CMD_RECORD},  // R wins over P
+      {{VK_CONTROL, VK_SHIFT, VK_MENU, 'P'}, RUN_IDLE, 0, CMD_PLAY}, {{VK_CONTROL, VK_MENU, 'R'}, RUN_IDLE, 0, 0},
       {{VK_SHIFT, VK_MENU, 'P'}, RUN_IDLE, 0, 0}, {{VK_CONTROL, VK_SHIFT, 'R'}, RUN_IDLE, 0, 0},
       {{}, RUN_IDLE, 'O', CMD_OPEN}, {{}, RUN_IDLE, 'P', 0},
   };
@@ -176,6 +175,44 @@ WINE_TEST(HotkeysAndKeysBecomeCommands) {
     EXPECT_EQ(posts ? msg[0].wParam + (posts - 1) * 0x100000000ull : 0, c.want, "case " + std::to_string(&c - cases));
   }
   g_app.run_mode = RUN_IDLE;
+  DestroyMainWindow(window);
+}
+
+// While a playback runs, a chord press stops it wherever it falls, also at the moments no press from outside can be
+// put: in the pause after a run (pressed and let go between two polls), or held while the run's end lets go of keys.
+// "+C+S+A+P-P": Ctrl, Shift, Alt, P down, P up, as a hand presses them.
+static void PressKeys(const char* keys) {
+  for (BYTE vk; keys && *keys; keys += 2) {
+    vk = keys[1] == 'C' ? VK_CONTROL : keys[1] == 'S' ? VK_SHIFT : keys[1] == 'A' ? VK_MENU : keys[1];
+    keybd_event(vk, static_cast<BYTE>(MapVirtualKeyA(vk, 0)), keys[0] == '-' ? KEYEVENTF_KEYUP : 0, 0);
+  }
+}
+WINE_TEST(AChordPressAtARunsEndStopsThePlayback) {
+  HWND window = MakeMainWindow();
+  g_app.event_buffer = static_cast<InputEvent*>(AllocateBlock(2, 20));
+  g_app.event_buffer[0].message = WM_CHAR;  // plays nothing, in one step
+  g_app.click_played = 1;                   // so the run ends with a pause
+  struct Case {
+    std::uint8_t continuous;
+    const char *in_pause, *after_the_runs_end;  // the end of the run right between the two, else after the pause
+    std::uint32_t position;                     // 1: stopped on the end marker, before a next run began
+  } cases[] = {{1, "+C+S+A+P-P-A-S-C", nullptr, 1}, {0, "+C+S+A+R-R-A-S-C", nullptr, 1},  // the last run's pause
+               {1, "+C+S+A+P", "-P-A-S-C", 0}, {1, "+C+S+A", "+P-P-A-S-C", 0}, {1, "+C+S+A", "+R-R-A-S-C", 0}};
+  for (const Case& c : cases) {
+    g_app.continuous_playback = c.continuous;
+    SendMessageA(window, WM_COMMAND, CMD_PLAY, 0);
+    KillTimer(window, TIMER_PLAYBACK);
+    PlaybackStep(window);  // the run's one record, then the pause
+    PressKeys(c.in_pause);
+    if (c.after_the_runs_end) KillTimer(window, TIMER_PLAYBACK), SendMessageA(window, WM_COMMAND, CMD_PLAY, 0);
+    PressKeys(c.after_the_runs_end);
+    MSG m;
+    PumpUntil([&] { return !g_app.run_mode && !PeekMessageA(&m, window, WM_COMMAND, WM_COMMAND, PM_NOREMOVE) &&
+                           !PeekMessageA(&m, window, WM_HOTKEY, WM_HOTKEY, PM_NOREMOVE); },
+              std::string("the playback stopped by ") + c.in_pause);
+    EXPECT_EQ(Text(g_app.run_mode) + " held " + Text(+g_app.chords_held) + " at " + Text(g_app.play_position),
+              "0 held 0 at " + Text(c.position), std::string("run mode, chords held, position after ") + c.in_pause);
+  }
   DestroyMainWindow(window);
 }
 
