@@ -202,7 +202,8 @@ kestrova_copy_prefix() {
 # Starts a private Xvfb on the first free display from :90 on and exports
 # DISPLAY; KESTROVA_XVFB_PID holds its process for kestrova_stop_display.
 # Another run may take the same number at the same moment: then our Xvfb
-# ends at once and the next free number is tried.
+# ends at once and the next free number is tried. The display is ours once
+# its lock file names our Xvfb (the other run's socket is there too).
 kestrova_start_display() {
   local n=90 try i
   for try in $(seq 20); do
@@ -211,7 +212,8 @@ kestrova_start_display() {
     KESTROVA_XVFB_PID=$!
     for i in $(seq 600); do
       kill -0 "$KESTROVA_XVFB_PID" 2>/dev/null || break
-      [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+      [ -e "/tmp/.X11-unix/X$n" ] && [ "$(tr -d ' ' <"/tmp/.X$n-lock" 2>/dev/null)" = "$KESTROVA_XVFB_PID" ] &&
+        { export DISPLAY=":$n"; return 0; }
       sleep 0.05
     done
     kill "$KESTROVA_XVFB_PID" 2>/dev/null
