@@ -5,10 +5,15 @@
 set -u
 cd "$(dirname "$0")/.."
 tools/setup.sh || exit 1
-# Everything the layers and a release need, then the second build beside the
-# tests, at a low priority: they wait for what they look for, never for a time.
-make -j"$(nproc)" images native-tests wine-tests || exit 1
+# The Wine prefix is made beside the build: mostly waiting, and done once.
 mkdir -p build
+(source tools/wine_env.sh && kestrova_start_display && { kestrova_ensure_prefix; kestrova_stop_display; }) \
+  >build/prefix.log 2>&1 &
+prefix=$!
+make -j"$(nproc)" images native-tests wine-tests || exit 1
+wait "$prefix"  # when it failed, the tests try again and tell why
+# The second build goes on beside the tests, at a low priority: they wait for
+# what they look for, never for a time.
 nice -n 10 tools/check_reproducible.sh >build/reproducible.log 2>&1 &
 second_build=$!
 make test

@@ -5,7 +5,7 @@
 #      run of each fuzzer;
 #   2. wine: the Win32 code under Wine on a private display;
 #   3. e2e: the real program under Wine, driven from outside, on each build
-#      (the two side by side).
+#      (in runs side by side).
 # Exits non-zero when anything failed or could not run.
 set -u
 cd "$(dirname "$0")/.."
@@ -58,6 +58,23 @@ report_layer() {
   tally "$layer" "$(tail -n 1 "$log")"
 }
 
+# The end-to-end runs go side by side with the Win32 layer: each build's
+# tests shared by KESTROVA_E2E_SHARDS runs (default 2), each with a display
+# and a copy of the prefix of its own, since one Wine server's keyboard and
+# focus are shared by all its programs. They mostly wait for what Windows
+# shows, not for the processor.
+shards=${KESTROVA_E2E_SHARDS:-2}
+runs=()
+rm -f build/e2e/queue-*  # the runs of a build take their tests from its queue
+for build in win64 win32; do
+  for k in $(seq "$shards"); do
+    kestrova_copy_prefix "$WINEPREFIX-e2e-$build-$k" || broken+=(wine-prefix)
+    env -u DISPLAY KESTROVA_WINEPREFIX="$WINEPREFIX-e2e-$build-$k" KESTROVA_E2E_SHARD="$k/$shards" \
+      python3 tests/e2e/run_e2e.py "build/$build/kestrova.exe" 2>&1 | tr -d '\r' >"build/e2e-$build-$k.log" &
+    runs+=("$build $k $!")
+  done
+done
+
 echo "== Win32 tests under Wine (x86_64)"
 # All in one process: a test stuck in a modal loop would hold the run for
 # ever, so the layer has a time limit (it takes seconds). A test that
@@ -65,21 +82,11 @@ echo "== Win32 tests under Wine (x86_64)"
 timeout 600 env LC_ALL=zh_CN.UTF-8 "$WINE64" build/wine-tests/shell_tests.exe 2>&1 | tr -d '\r' >build/wine-tests.log
 report_layer wine build/wine-tests.log
 
-# The end-to-end runs of the two builds go side by side, each with a display
-# and a Wine prefix of its own (the 32-bit one's a copy of the first), since
-# one Wine server's keyboard and focus are shared by all its programs.
-kestrova_copy_prefix "$WINEPREFIX-e2e32" || broken+=(wine-prefix)
-kestrova_stop_display
-declare -A prefix=([win64]=$WINEPREFIX [win32]=$WINEPREFIX-e2e32) running=()
-for build in win64 win32; do
-  env -u DISPLAY KESTROVA_WINEPREFIX="${prefix[$build]}" python3 tests/e2e/run_e2e.py "build/$build/kestrova.exe" 2>&1 |
-    tr -d '\r' >"build/e2e-$build.log" &
-  running[$build]=$!
-done
-for build in win64 win32; do
-  wait "${running[$build]}"
-  echo "== end to end: build/$build/kestrova.exe"
-  report_layer "e2e $build" "build/e2e-$build.log"
+for run in "${runs[@]}"; do
+  read -r build k pid <<<"$run"
+  wait "$pid"
+  echo "== end to end: build/$build/kestrova.exe, part $k of $shards"
+  report_layer "e2e $build $k" "build/e2e-$build-$k.log"
 done
 
 wait "$fuzzing"

@@ -23,6 +23,7 @@ MAIN_CLASS, BOX_CLASS, MENU_CLASS = "KestrovaClass", "#32770", "#32768"
 IDLE = "Kestrova"
 OPEN, SAVE, RECORD, PLAY, COMPILE, OPTIONS = range(6)
 BUTTON_LEFT, BUTTON_TOP, BUTTON_SIZE, BUTTON_PITCH = 5, 5, 16, 21
+SHARD = os.environ.get("KESTROVA_E2E_SHARD", "")  # "K/N" when the run is one of N side by side
 # The one deadline of every wait. Generous: the suite must hold on a busy two-core machine, and a wait ends as soon
 # as its condition holds.
 WAIT = 90.0
@@ -249,7 +250,7 @@ class Session:
         global PROBE
         # Runs of one build in one checkout share its folders under build/e2e, so they take turns.
         E2E_BUILD.mkdir(parents=True, exist_ok=True)
-        self.lock = open(E2E_BUILD / f"run-{self.image.parent.name}.lock", "w")
+        self.lock = open(E2E_BUILD / f"run-{self.image.parent.name}{SHARD and '-' + SHARD.replace('/', 'of')}.lock", "w")
         try:
             fcntl.flock(self.lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
         except BlockingIOError:

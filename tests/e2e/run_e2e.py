@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """usage: run_e2e.py IMAGE [NAME...]: runs every test_* function of tests/e2e/test_*.py (or those named, as module.name
-or name) against the image; prints PASS / FAIL / SKIP lines and "N passed, N failed, N skipped", and fails when a test
-failed. A 32-bit image that cannot run here (tools/wine_env.sh) has its tests skipped, saying why, except under CI or
+or name; with KESTROVA_E2E_SHARD=K/N, those this run of N takes from a queue) against the image; prints PASS / FAIL / SKIP lines
+and "N passed, N failed, N skipped", and fails when a test failed. A 32-bit image that cannot run here (tools/wine_env.sh) has its tests skipped, saying why, except under CI or
 with KESTROVA_REQUIRE_WIN32=1: the product is the 32-bit image, so there a layer that cannot run fails."""
+import fcntl
 import importlib
 import os
 import signal
@@ -29,6 +30,25 @@ def route(image):
     return run.returncode == 0, answer.removeprefix("none: ")
 
 
+def claimed(image, chosen):
+    """The tests, longest first; in one of the runs side by side (a shard), those it takes from its build's queue, one
+    at a time, as each run finishes its test: the runs end together."""
+    if not harness.SHARD:
+        yield from chosen
+        return
+    harness.E2E_BUILD.mkdir(parents=True, exist_ok=True)
+    with open(harness.E2E_BUILD / f"queue-{Path(image).parent.name}", "a") as queue:
+        while True:
+            fcntl.flock(queue, fcntl.LOCK_EX)
+            taken = os.fstat(queue.fileno()).st_size  # a byte for each test taken
+            queue.write(".")
+            queue.flush()
+            fcntl.flock(queue, fcntl.LOCK_UN)
+            if taken >= len(chosen):
+                return
+            yield chosen[taken]
+
+
 def main(image, names):
     tests, counts, started = [], {"PASS": 0, "FAIL": 0, "SKIP": 0}, time.monotonic()
     for path in sorted(HERE.glob("test_*.py")):
@@ -39,6 +59,7 @@ def main(image, names):
             tests.append((path.stem[5:], traceback.format_exc()))  # fails with the error
     chosen = [(n, f) for n, f in tests if not names or {n, n.split(".")[-1]} & set(names)]
     chosen += [(n, "there is no such test") for n in names if not any(n in (c, c.split(".")[-1]) for c, _ in tests)]
+    chosen = claimed(image, sorted(chosen, key=lambda test: not getattr(test[1], "long", False)))
 
     def report(verdict, name, text=""):
         counts[verdict] += 1

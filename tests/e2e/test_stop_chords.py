@@ -38,3 +38,6 @@ def test_every_quick_press_of_a_chord_stops_the_playback(t):
         lines = target.settled()
         expect_equal((caption(), keys_left_down(lines)), ("short.rec", []),
                      f"the caption once the log stays unchanged after press {i}, and the keys left down")
+
+
+test_every_quick_press_of_a_chord_stops_the_playback.long = True  # taken first by runs side by side
