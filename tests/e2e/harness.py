@@ -48,7 +48,7 @@ RUNNING = []  # the programs the test under way started and has not stopped
 
 
 def check_crashes():
-    """Fails at once when a program under test has crashed (Wine's "Unhandled" line begins its log's backtrace)."""
+    """Fails when a program under test has crashed (Wine's "Unhandled" line begins the backtrace in its log)."""
     for program in RUNNING:
         if program.proc.poll() is not None and b"wine: Unhandled" in program.wine_log.read_bytes():
             log = program.wine_log.read_bytes().decode(errors="replace")
@@ -181,21 +181,7 @@ def hold(what, press, release, shown=True, held=HELD, vks=None):
         time.sleep(held)
     finally:
         release()
-    let_go(f"{what} released as Windows sees it", vks)
-
-
-def let_go(what, vks=None):
-    """Waits until Windows shows the keys (None: all keys and buttons) up. X passes a release to the window that has
-    its focus: one that comes as a press closes a window can reach no Wine window, and Windows would see the key held
-    for ever. After a few seconds the probe lets go of what Windows still shows down, as the hand did."""
-    since = time.monotonic()
-
-    def down():
-        held = PROBE.keys_down() & (vks or set(range(256)))
-        for vk in held if time.monotonic() - since > 5 else ():
-            PROBE.ask(f"release {vk}")
-        return held
-    wait_until(what, down, lambda held: not held)
+    wait_until(f"{what} released as Windows sees it", PROBE.keys_down, lambda down: not down & vks)
 
 
 def click(x, y, shown=True, button=1):
@@ -237,7 +223,7 @@ def release_all():
     xdotool("keyup", *[name for name in VK if name != "mouse"], *"abcdefghijklmnopqrstuvwxyz")
     for button in (1, 2, 3, 8, 9):
         xdotool("mouseup", button)
-    let_go("no key or button down as Windows sees it, before the test")
+    wait_until("no key or button down as Windows sees it, before the test", PROBE.keys_down, lambda d: not d)
 
 
 class Session:

@@ -88,16 +88,6 @@ void Run(const char* command, const char* argument) {
       if (GetAsyncKeyState(vk) & 0x8000) down += (down.empty() ? "" : ",") + std::to_string(vk);
     }
     std::printf("keys down=%s\n", down.empty() ? "-" : down.c_str());
-  } else if (!std::strcmp(command, "release") && argument) {
-    // Lets go of a key or button that X never told Wine was released.
-    int vk = std::atoi(argument);
-    DWORD button_up[] = {0, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_RIGHTUP, 0, MOUSEEVENTF_MIDDLEUP, MOUSEEVENTF_XUP,
-                         MOUSEEVENTF_XUP};
-    if (vk >= 1 && vk <= 6 && button_up[vk])
-      mouse_event(button_up[vk], 0, 0, vk >= 5 ? vk - 4 : 0, 0);
-    else
-      keybd_event(static_cast<BYTE>(vk), static_cast<BYTE>(MapVirtualKeyA(vk, 0)), KEYEVENTF_KEYUP, 0);
-    std::printf("released %d\n", vk);
   } else {
     std::printf("error unknown command %s\n", command);
   }
