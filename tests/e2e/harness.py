@@ -410,7 +410,7 @@ class Target(Program):
     def __init__(self, case):
         self.log_path = case.folder / "target.log"
         super().__init__(case, TARGET_EXE, wine_path(self.log_path))
-        wait_until("the target's first log line", self.lines, lambda lines: lines[:1] == ["ready"])
+        wait_until("the target's first log line", lambda: self.alive() or self.lines(), lambda l: l[:1] == ["ready"])
         self.window = self.wait_window("KestrovaE2ETarget")
 
     def lines(self):
@@ -484,6 +484,12 @@ class Case:
         """How many pixels of the area (screen coordinates, within a shot of the rectangle) accept((r, g, b))."""
         rows = self.shot(name, rect)[area[1] - rect[1]:area[3] - rect[1]]
         return sum(accept(p) for row in rows for p in row[area[0] - rect[0]:area[2] - rect[0]])
+
+    def state(self):
+        """Where each of the test's programs stands, for the report of a failure."""
+        return "; ".join(f"{p.exe.name} {'running' if p.proc.poll() is None else f'ended ({p.proc.returncode})'}, its "
+                         f"Wine log ends {p.wine_log.read_bytes()[-400:].decode(errors='replace')!r}"
+                         for p in self.programs)
 
     def cleanup(self):
         """Stops the test's programs, and waits until their windows are gone (the next test's would be confused with

@@ -99,7 +99,7 @@ def main(image, names):
                 case = harness.Case(session, name)
                 test(case)
             except Exception as error:
-                problems.append(why(error))
+                problems.append(why(error) + (f" ({case.state()})" if case and case.programs else ""))
                 crashed = isinstance(error, harness.Crash) and f"a program crashed in {name}"
             try:
                 case and case.cleanup()
