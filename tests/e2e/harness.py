@@ -153,10 +153,6 @@ class Probe:
         down = self.fields("keys")["down"]
         return set() if down == "-" else {int(vk) for vk in down.split(",")}
 
-    def close(self):
-        self.proc.kill()
-        self.proc.wait()
-
 
 PROBE = None  # the session's, for the presses below
 
@@ -257,7 +253,8 @@ class Session:
     def close(self):
         """Leaves no process behind: the probe, the Wine server and whatever it still serves, the private display."""
         if self.probe:
-            self.probe.close()
+            self.probe.proc.kill()
+            self.probe.proc.wait()
         shell(f"KESTROVA_XVFB_PID={self.xvfb or ''} kestrova_stop_display", WAIT)
         if self.lock:
             self.lock.close()
@@ -487,9 +484,8 @@ class Case:
 
     def state(self):
         """Where each of the test's programs stands, for the report of a failure."""
-        return "; ".join(f"{p.exe.name} {'running' if p.proc.poll() is None else f'ended ({p.proc.returncode})'}, its "
-                         f"Wine log ends {p.wine_log.read_bytes()[-400:].decode(errors='replace')!r}"
-                         for p in self.programs)
+        return "; ".join(f"{p.exe.name} {'running' if p.proc.poll() is None else f'ended ({p.proc.returncode})'}, "
+                         f"its Wine log ends {p.wine_log.read_bytes()[-400:]!r}" for p in self.programs)
 
     def cleanup(self):
         """Stops the test's programs, and waits until their windows are gone (the next test's would be confused with

@@ -88,11 +88,8 @@ def main(image, names):
     crashed = None
     try:
         for name, test in chosen:
-            if crashed:
-                report("FAIL", name, f"not run: {crashed}")
-                continue
-            if isinstance(test, str):
-                report("FAIL", name, test)
+            if crashed or isinstance(test, str):
+                report("FAIL", name, f"not run: {crashed}" if crashed else test)
                 continue
             problems, case = [], None
             try:
