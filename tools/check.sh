@@ -10,7 +10,9 @@ mkdir -p build
 (source tools/wine_env.sh && kestrova_start_display && { kestrova_ensure_prefix; kestrova_stop_display; }) \
   >build/prefix.log 2>&1 &
 prefix=$!
-make -j"$(nproc)" images native-tests wine-tests || exit 1
+# Twice as many jobs as cores: compiles also wait on the disk, and on a
+# machine busy with other work more jobs get more of its time.
+make -j"$(($(nproc) * 2))" images native-tests wine-tests || exit 1
 wait "$prefix"  # when it failed, the tests try again and tell why
 # The second build goes on beside the tests: they wait for what they look
 # for, never for a time.
