@@ -5,10 +5,11 @@
 set -u
 cd "$(dirname "$0")/.."
 tools/setup.sh || exit 1
-# The Wine prefix is made beside the build: mostly waiting, and done once.
+# The Wine prefix is made beside the build, and copied for each end-to-end
+# run (over a gigabyte each): mostly waiting, and done once.
 mkdir -p build
-(source tools/wine_env.sh && kestrova_start_display && { kestrova_ensure_prefix; kestrova_stop_display; }) \
-  >build/prefix.log 2>&1 &
+(source tools/wine_env.sh && kestrova_start_display &&
+  { kestrova_ensure_prefix && kestrova_copy_e2e_prefixes; kestrova_stop_display; }) >build/prefix.log 2>&1 &
 prefix=$!
 # Twice as many jobs as cores: compiles also wait on the disk, and on a
 # machine busy with other work more jobs get more of its time.

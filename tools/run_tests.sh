@@ -66,10 +66,10 @@ report_layer() {
 shards=${KESTROVA_E2E_SHARDS:-2}
 runs=()
 rm -f build/e2e/queue-*  # the runs of a build take their tests from its queue
+kestrova_copy_e2e_prefixes || broken+=(wine-prefix)
 for build in win64 win32; do
   for k in $(seq "$shards"); do
-    kestrova_copy_prefix "$WINEPREFIX-e2e-$build-$k" || broken+=(wine-prefix)
-    env -u DISPLAY KESTROVA_WINEPREFIX="$WINEPREFIX-e2e-$build-$k" KESTROVA_E2E_SHARD="$k/$shards" \
+    env -u DISPLAY KESTROVA_WINEPREFIX="$(kestrova_e2e_prefix "$build" "$k")" KESTROVA_E2E_SHARD="$k/$shards" \
       python3 tests/e2e/run_e2e.py "build/$build/kestrova.exe" 2>&1 | tr -d '\r' >"build/e2e-$build-$k.log" &
     runs+=("$build $k $!")
   done

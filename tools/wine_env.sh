@@ -196,7 +196,24 @@ kestrova_copy_prefix() {
   [ "$(cat "$dest/.kestrova-ready" 2>/dev/null)" = "$(cat "$WINEPREFIX/.kestrova-ready")" ] && return 0
   { "$WINESERVER" -k && "$WINESERVER" -w; } 2>/dev/null
   rm -rf "$dest"
-  cp -a "$WINEPREFIX" "$dest"
+  cp -a "$WINEPREFIX" "$dest" || { rm -rf "$dest"; return 1; }
+}
+
+# The prefix of end-to-end run K of BUILD's runs side by side.
+kestrova_e2e_prefix() {
+  echo "$WINEPREFIX-e2e-$1-$2"
+}
+
+# Makes the prefixes of the end-to-end runs (tools/run_tests.sh: the
+# KESTROVA_E2E_SHARDS runs, default 2, of each build) where they are not
+# copies of the ready prefix yet.
+kestrova_copy_e2e_prefixes() {
+  local build k
+  for build in win64 win32; do
+    for k in $(seq "${KESTROVA_E2E_SHARDS:-2}"); do
+      kestrova_copy_prefix "$(kestrova_e2e_prefix "$build" "$k")" || return 1
+    done
+  done
 }
 
 # Starts a private Xvfb on the first free display from :90 on and exports
