@@ -123,9 +123,10 @@ class Window:
 class Probe:
     """probe.exe kept running: one command a line, answers closed by "end"."""
 
-    def __init__(self):
+    def __init__(self, log):
+        self.log = log  # Wine's errors
         self.proc = subprocess.Popen(wine_command(PROBE_EXE), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                     stderr=subprocess.DEVNULL, cwd=str(E2E_BUILD), text=True, errors="replace")
+                                     stderr=open(log, "wb"), cwd=str(E2E_BUILD), text=True, errors="replace")
 
     def ask(self, command):
         # A probe that does not answer in time is ended, which ends the read.
@@ -135,7 +136,8 @@ class Probe:
             self.proc.stdin.write(command + "\n")
             self.proc.stdin.flush()
             while (line := self.proc.stdout.readline()) != "end\n":
-                check(line, f"probe.exe gave no answer to {command!r} within {WAIT:g} s, or ended")
+                check(line, f"probe.exe gave no answer to {command!r} within {WAIT:g} s, or ended (exit code "
+                            f"{self.proc.poll()}, its Wine log ends {self.log.read_bytes()[-400:]!r})")
                 answer.append(line.rstrip())
         finally:
             watchdog.cancel()
@@ -247,7 +249,7 @@ class Session:
             'kestrova_ensure_prefix >&2 && { kestrova_find_route32; echo "$KESTROVA_ROUTE32_FOUND"; }').strip()
         subprocess.run(["make", "-s", str(PROBE_EXE.relative_to(ROOT)), str(TARGET_EXE.relative_to(ROOT))],
                        cwd=str(ROOT), check=True, timeout=600)
-        self.probe = PROBE = Probe()
+        self.probe = PROBE = Probe(Path(self.lock.name).with_suffix(".probe.log"))
         self.metrics = {k: int(v) for k, v in self.probe.fields("metrics").items()}
 
     def close(self):
