@@ -1,0 +1,42 @@
+// What the parts of bench.exe share: the clock and the figures, the main
+// window as the program makes it, and records made up for the parts to play
+// or append.
+#ifndef KESTROVA_BENCH_H
+#define KESTROVA_BENCH_H
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "core/input_event.h"
+
+double Seconds();
+void Figure(const char* name, double value, const char* unit);
+double Median(std::vector<double> values);
+PROCESS_MEMORY_COUNTERS Memory();
+double MiB(SIZE_T bytes);
+// Handles whatever messages are waiting.
+void Pump();
+// The program's main window, as its start makes it.
+HWND MakeMainWindow();
+
+inline InputEvent KeyRecord(bool down, std::uint32_t vk, std::uint32_t time) {
+  std::uint32_t scan = MapVirtualKeyA(vk, 0);
+  return InputEvent{down ? 256u : 257u, scan * 256 + vk, scan, time, 0};
+}
+
+inline InputEvent MoveRecord(std::int32_t x, std::int32_t y, std::uint32_t time) {
+  return InputEvent{512u, static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), time, 0};
+}
+
+void BenchCapture();
+void BenchPace();
+void BenchPaceMoves();
+void BenchGrowthRule();
+void BenchGrowthSteps();
+void WritePace(const char* path);
+void BenchFiles(int count, char** paths);
+
+#endif
