@@ -25,9 +25,11 @@ CHARSET := -finput-charset=UTF-8 -fexec-charset=GBK
 PRODUCT_CXXFLAGS := -std=c++17 -Os -Wall -Wextra -Werror $(CHARSET) -fno-exceptions -fno-rtti \
   -fno-asynchronous-unwind-tables -fno-unwind-tables -fno-threadsafe-statics -fno-stack-protector \
   -mno-stack-arg-probe -fno-tree-loop-distribute-patterns \
-  -fno-ident -I. -I$(GEN)
-PRODUCT_LDFLAGS := -nostdlib -mwindows -s -Wl,--gc-sections -Wl,--no-insert-timestamp \
-  -Wl,--disable-dynamicbase -Wl,--disable-reloc-section
+  -fno-ident -flto -ffat-lto-objects -I. -I$(GEN)
+# Optimised as one whole at the link (the objects also hold plain code for
+# the tests and benchmarks that link them): about 2 KB less of each image.
+PRODUCT_LDFLAGS := -nostdlib -mwindows -s -flto -Os -fno-tree-loop-distribute-patterns -Wl,--gc-sections \
+  -Wl,--no-insert-timestamp -Wl,--disable-dynamicbase -Wl,--disable-reloc-section
 PRODUCT_LIBS := -lkernel32 -luser32 -lgdi32 -lcomdlg32 -lshell32
 STUB_SIZE := 32768
 

@@ -5,12 +5,14 @@
 #include "app/command_tail.h"
 #include "app/startup.h"
 
+// Used: only the linker names it, as the image's entry, and the link-time
+// optimiser would otherwise find nobody calling it and drop the program.
 extern "C"
 #ifdef __i386__
     // The loader leaves the stack 4-byte aligned; the compiler expects 16.
     __attribute__((force_align_arg_pointer))
 #endif
-    void WinMainCRTStartup() {
+    __attribute__((used, externally_visible)) void WinMainCRTStartup() {
   STARTUPINFOA startup_info = {};
   startup_info.cb = sizeof startup_info;
   GetStartupInfoA(&startup_info);

@@ -64,7 +64,7 @@ int Startup(HINSTANCE instance, const char* command_tail, int show_command) {
   std::int32_t frame = GetSystemMetrics(SM_CXDLGFRAME);
   std::int32_t width = MainWindowWidth(frame);
   std::int32_t height = MainWindowHeight(GetSystemMetrics(SM_CYSMCAPTION), frame);
-  g_app.stub_size = TextToInt(g_image_fields.stub_size_text);
+  g_app.stub_size = TextToInt(ImageFieldsAsLoaded().stub_size_text);
 
   // A path that filled the whole buffer may have been cut: then neither the
   // own file nor a settings file beside it can be trusted.

@@ -8,7 +8,7 @@ AppState g_app;
 
 // Each marker text must stand in the image exactly once, here: whatever looks
 // for them builds its pattern at run time.
-ImageFields g_image_fields = {"@@@@@", "$$$$$", "032768"};
+const ImageFields g_image_fields = {"@@@@@", "$$$$$", "032768"};
 
 void ResetAppState() {
   ZeroMemory(&g_app, sizeof g_app);

@@ -42,7 +42,15 @@ extern AppState g_app;
 // Puts every field to its starting value.
 void ResetAppState();
 
-// The image's own fields, in its initialised data.
-extern ImageFields g_image_fields;
+// The image's own fields, read-only in its data. A compile patches them in
+// the file, so their values are read through ImageFieldsAsLoaded, never
+// taken from what the compiler saw when it built the image.
+extern const ImageFields g_image_fields;
+
+inline const ImageFields& ImageFieldsAsLoaded() {
+  const ImageFields* fields = &g_image_fields;
+  asm("" : "+r"(fields));  // whatever the pointer is now, the compiler cannot know it
+  return *fields;
+}
 
 #endif

@@ -20,8 +20,8 @@ int PlayOnStart(const char* command_tail, bool self_playing) {
   } else if (self_playing) {
     // The running copy finds the compiled values in its initialised data.
     loaded = LoadRecording(g_app.own_path, g_app.stub_size, OwnRecordsEnd());
-    g_app.playback_speed = static_cast<std::uint8_t>(TextToInt(g_image_fields.speed_marker));
-    g_app.repeat_count = TextToInt(g_image_fields.repeat_marker);
+    g_app.playback_speed = static_cast<std::uint8_t>(TextToInt(ImageFieldsAsLoaded().speed_marker));
+    g_app.repeat_count = TextToInt(ImageFieldsAsLoaded().repeat_marker);
   } else {
     return 1;
   }

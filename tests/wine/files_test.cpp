@@ -32,6 +32,13 @@ BOOL WINAPI NoteMove(LPCSTR from, LPCSTR to, DWORD flags) {
   g_calls += " move " + std::to_string(flags);
   return reinterpret_cast<BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD)>(g_move)(from, to, flags);
 }
+// Writes the fields into the test's own image, read-only as in the program.
+void PatchImageFields(const ImageFields& fields) {
+  DWORD was = 0;
+  VirtualProtect(const_cast<ImageFields*>(&g_image_fields), sizeof fields, PAGE_READWRITE, &was);
+  std::memcpy(const_cast<ImageFields*>(&g_image_fields), &fields, sizeof fields);
+  VirtualProtect(const_cast<ImageFields*>(&g_image_fields), sizeof fields, was, &was);
+}
 void NoteFlushAndMove(bool on) {
   if (on) g_calls.clear(), g_flush_fails = false;
   g_flush = ReplaceImport(&__imp_FlushFileBuffers, on ? reinterpret_cast<void*>(NoteFlush) : g_flush);
@@ -239,9 +246,9 @@ WINE_TEST(PlayOnStartRefusesBrokenAndCutPaths) {
   CopyBounded(g_app.own_path, sizeof g_app.own_path, (f + "copy.exe").c_str());
   g_app.stub_size = 32768;
   const ImageFields image = g_image_fields;
-  g_image_fields = ImageFields{"00003", "00001", "032768"};
+  PatchImageFields(ImageFields{"00003", "00001", "032768"});  // as a compile patches them in the file
   const int result = PlayOnStart("", true);
-  g_image_fields = image;
+  PatchImageFields(image);
   MSG msg;
   EXPECT_TRUE(result && PeekMessageA(&msg, window, WM_COMMAND, WM_COMMAND, PM_REMOVE) && msg.wParam == CMD_PLAY &&
                   Recording() == records,
