@@ -58,9 +58,13 @@ $(BUILD)/$(1)/obj/res.o: res/kestrova.rc res/kestrova.manifest core/ids.h $(ASSE
 	@echo "  WINDRES $$@"
 	@$(2)-windres -F $(3) -I . -I $(GEN) --include-dir res -i $$< -o $$@
 
-$(BUILD)/$(1)/kestrova.unpadded.exe: $$($(1)_OBJS) $(BUILD)/$(1)/obj/res.o
+$(BUILD)/$(1)/image.ld: tools/link_script.py
+	@mkdir -p $$(@D)
+	@python3 tools/link_script.py $(2)-ld $$@
+
+$(BUILD)/$(1)/kestrova.unpadded.exe: $$($(1)_OBJS) $(BUILD)/$(1)/obj/res.o $(BUILD)/$(1)/image.ld
 	@echo "  LINK    $$@"
-	@$(2)-g++ $(PRODUCT_LDFLAGS) $$^ -o $$@ $(PRODUCT_LIBS)
+	@$(2)-g++ $(PRODUCT_LDFLAGS) -Wl,-T,$(BUILD)/$(1)/image.ld $$($(1)_OBJS) $(BUILD)/$(1)/obj/res.o -o $$@ $(PRODUCT_LIBS)
 
 $(BUILD)/$(1)/kestrova.exe: $(BUILD)/$(1)/kestrova.unpadded.exe tools/finish_image.py
 	@python3 tools/finish_image.py $$< $$@ $(STUB_SIZE) $(2)-objdump
