@@ -61,16 +61,26 @@ const char kShowHelp[] =
     "  wheel D at X Y, hwheel D at X Y\n"
     "                               a turn of the wheel (sideways) by D, 120 a\n"
     "                               notch, positive away or to the right\n"
+    "  window \"TITLE\" class CLASS at X Y size W H\n"
+    "                               a window note, all its records on one line:\n"
+    "                               the window the input after it went to (its\n"
+    "                               outer rectangle on the screen), which\n"
+    "                               playback waits for and follows\n"
+    "  window none                  a note of no window: the input after it\n"
+    "                               plays where it was recorded\n"
     "  end                          the end marker: playback stops here\n"
     "  message M L H                any other record, as its raw fields\n"
     "scan is the key's scan code, code the key field's upper bits when they\n"
     "differ from it, window the window that had the focus when it was recorded.\n"
+    "TITLE is in quotes, CLASS too unless it is one word of ASCII; both are\n"
+    "UTF-8, a byte that is no character of code page 936 (one that converts and\n"
+    "back unchanged) is written \\xNN, a quote \\\" and a backslash \\\\.\n"
     "Every number may be written in decimal or in hexadecimal after 0x.\n"
     "Edit the text and turn it back into a recording with pack.\n"
     "\n"
     "Exit status 0 when the program loads the recording or the copy; 1 when it\n"
-    "would not (what can be shown is still printed, with the reason) or the file\n"
-    "is neither a recording nor a self-playing copy.\n"
+    "would not or a window note is torn (what can be shown is still printed,\n"
+    "with the reason) or the file is neither a recording nor a self-playing copy.\n"
     "\n"
     "Key names (any case; VK_ before a name is allowed):\n";
 
@@ -93,8 +103,10 @@ const char kCheckHelp[] =
     "\n"
     "Applies the program's own rule to a recording, or to the records of a\n"
     "self-playing copy: whole 20-byte records, at least one, the first a\n"
-    "key-down, a move or another message whose low byte is 0. Exit status 0\n"
-    "when the program would load it, 1 with the reason otherwise.\n";
+    "key-down, a move or another message whose low byte is 0; and checks that\n"
+    "every window note is whole (playback passes a torn one's records over).\n"
+    "Exit status 0 when the program would load it and play every note, 1 with\n"
+    "the reason otherwise (a torn note named by its record).\n";
 
 const char kExtractHelp[] =
     "usage: kestrova-rec extract FILE.exe -o OUT.rec\n"

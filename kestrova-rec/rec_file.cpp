@@ -7,6 +7,7 @@
 #include "core/image_fields.h"
 #include "core/text_number.h"
 #include "files/recording_rules.h"
+#include "kestrova-rec/rec_notes.h"
 #include "kestrova-rec/rec_text.h"
 
 namespace {
@@ -105,7 +106,12 @@ RecSource ReadSource(const Bytes& file) {
 
 std::string LoadProblem(const std::uint8_t* bytes, std::size_t n) {
   if (n > 0xFFFFFFFFu) return "the file is larger than the program can read";
-  if (IsRecording(bytes, static_cast<std::uint32_t>(n))) return {};
+  if (IsRecording(bytes, static_cast<std::uint32_t>(n))) {
+    std::vector<InputEvent> records = RecordsOf(bytes, n);
+    std::string why;
+    std::size_t torn = FirstTornNote(records.data(), records.size(), why);
+    return torn < records.size() ? "record " + std::to_string(torn + 1) + ": " + why : std::string();
+  }
   if (n == 0) return "there are no record bytes";
   if (n % sizeof(InputEvent)) return std::to_string(n) + " bytes are not a whole number of 20-byte records";
   std::uint32_t message = RecordsOf(bytes, sizeof(InputEvent))[0].message;
@@ -164,13 +170,17 @@ std::string ShowFile(const Bytes& file) {
   }
   out += "# " + Count(s.records, " record, ", " records, ") + Seconds(s.duration_ms) + ", " +
          Count(s.key_presses, " key press, ", " key presses, ") + Count(s.clicks, " click, ", " clicks, ") +
-         Count(s.scrolls, " scroll\n", " scrolls\n");
+         Count(s.scrolls, " scroll", " scrolls") +
+         (s.window_notes ? ", " + Count(s.window_notes, " window note\n", " window notes\n") : "\n");
   if (s.steps_back) out += "# the clock steps back " + Count(s.steps_back, " time\n", " times\n");
   if (s.played < s.records)
     out += "# playback ends at the end marker, record " + std::to_string(s.played + 1) + " of " +
            std::to_string(s.records) + "; what follows it is never played\n";
   std::string problem = CheckFile(file);
-  if (!problem.empty()) out += "# the program would not load this: " + problem + "\n";
+  // The program loads a recording with a torn note (and passes its records
+  // over): that problem tells itself.
+  bool loads = IsRecording(bytes, static_cast<std::uint32_t>(std::min<std::size_t>(source.record_bytes, 0xFFFFFFFFu)));
+  if (!problem.empty()) out += (loads ? "# " : "# the program would not load this: ") + problem + "\n";
   if (std::size_t rest = source.record_bytes % sizeof(InputEvent))
     out += "# " + std::to_string(rest) + " bytes after the last whole record are not shown\n";
   AppendRecordLines(out, records);

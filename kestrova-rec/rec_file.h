@@ -47,8 +47,8 @@ struct RecSource {
 
 RecSource ReadSource(const Bytes& file);
 
-// Why the program would refuse the n bytes as a recording, or an empty text
-// when it would load them.
+// Why the program would refuse the n bytes as a recording, or would not play
+// them as recorded (a torn window note), or an empty text.
 std::string LoadProblem(const std::uint8_t* bytes, std::size_t n);
 
 // Why the file is no stub a copy can be compiled from, or an empty text. A

@@ -6,6 +6,8 @@
 //   0  move 512 384  window 0x000200a4     gap in ms, the event, rare fields
 //   16  key-down Ctrl  scan 29  window 0x000200a4
 //   40  wheel -120 at 412 300              a wheel turn: delta, place
+//   0  window "Untitled - Notepad" class Notepad at 100 80 size 640 480
+//                                          a window note: all its records
 //
 // Everything from '#' to the end of a line is a comment.
 #ifndef KESTROVA_REC_TEXT_H
@@ -35,6 +37,7 @@ struct RecordingSummary {
   std::size_t clicks;         // presses of the left, right, middle and side buttons
   std::size_t scrolls;        // wheel turns, either way
   std::size_t steps_back;     // records whose time is before the one ahead
+  std::size_t window_notes;   // whole ones, "window none" too
 };
 
 RecordingSummary Summarize(const std::vector<InputEvent>& records);
@@ -69,7 +72,8 @@ struct PackErrors {
  * Turns the text form back into records. Returns true with the bytes in out,
  * or false with every line that is wrong and what is wrong there (out is then
  * unspecified). Bytes the program would refuse to load are an error too,
- * named at the first record's line; so are UTF-16 and binary input.
+ * named at the first record's line, and a torn window note (written as raw
+ * messages) at its first line; so are UTF-16 and binary input.
  */
 bool PackText(std::string_view text, std::vector<std::uint8_t>& out, PackErrors& errors);
 

@@ -4,34 +4,10 @@
 #include <cstring>
 
 #include "files/recording_rules.h"
+#include "kestrova-rec/rec_notes.h"
 #include "kestrova-rec/rec_text_words.h"
 
 namespace {
-
-bool ParseUnsigned(std::string_view token, std::uint32_t& value, int base = 10) {
-  if (token.empty()) return false;
-  auto [end, ec] = std::from_chars(token.data(), token.data() + token.size(), value, base);
-  return ec == std::errc() && end == token.data() + token.size();
-}
-
-bool IsHex(std::string_view token) { return token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X'); }
-
-// A number written in decimal or, after "0x", in hexadecimal: every number
-// of the text reads this way.
-bool ParseNumber(std::string_view token, std::uint32_t& value) {
-  return IsHex(token) ? ParseUnsigned(token.substr(2), value, 16) : ParseUnsigned(token, value);
-}
-
-// A signed field: -2147483648 to 2147483647, or its 32 bits in hexadecimal
-// (0xffffffff is -1), each with a minus sign if wanted.
-bool ParseSigned(std::string_view token, std::int32_t& value) {
-  bool minus = !token.empty() && token[0] == '-';
-  std::uint32_t magnitude = 0;
-  if (!ParseNumber(token.substr(minus), magnitude)) return false;
-  if (!IsHex(token.substr(minus)) && magnitude > (minus ? 0x80000000u : 0x7FFFFFFFu)) return false;
-  value = static_cast<std::int32_t>(minus ? 0u - magnitude : magnitude);
-  return true;
-}
 
 // A key by name or alias, by its code in hexadecimal, or in decimal when
 // written with two digits or more: one digit is that digit's key.
@@ -57,14 +33,22 @@ struct Line {
   bool overlong = false;
 };
 
+// The words of a line up to its comment. A word that starts with a quote
+// (a window's title or class) runs to the closing quote, blanks and '#'
+// inside it; \" and \\ do not close it.
 Line Split(std::string_view text) {
   Line line;
   std::size_t i = 0;
   while (i < text.size()) {
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
     std::size_t start = i;
-    while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
-    if (i == start) break;
+    if (i < text.size() && text[i] == '"') {
+      for (++i; i < text.size() && text[i] != '"'; ++i) i += text[i] == '\\' && i + 1 < text.size();
+      i += i < text.size();
+    } else {
+      while (i < text.size() && text[i] != ' ' && text[i] != '\t' && text[i] != '#') ++i;
+    }
+    if (i == start) break;  // the end, or a comment
     if (line.count == kMaxTokens) {
       line.overlong = true;
       break;
@@ -91,7 +75,8 @@ std::string ReadEvent(const Line& line, InputEvent& e) {
     e.message = MessageFor(word);
     if (!e.message)
       return "unknown event " + Quoted(line.token[1]) +
-             " (key-down, key-up, move, left-down, left-up, right-down, right-up, wheel, hwheel, end or message)";
+             " (key-down, key-up, move, left-down, left-up, right-down, right-up, wheel, hwheel, window, end or "
+             "message)";
     if (IsKey(e.message)) {
       args = 1;
       if (line.count < 3) return word + " needs a key";
@@ -161,6 +146,7 @@ bool PackText(std::string_view text, std::vector<std::uint8_t>& out, PackErrors&
   bool started = false;
   std::size_t first_record_line = 0;
   std::size_t number = 0;
+  std::vector<std::size_t> lines;  // each record's
   auto fail = [&](std::string what) {
     if (errors.first.size() < kShownErrors) errors.first.push_back({number, std::move(what)});
     ++errors.count;
@@ -178,7 +164,6 @@ bool PackText(std::string_view text, std::vector<std::uint8_t>& out, PackErrors&
     std::string_view raw = text.substr(at, end - at);
     at = end + 1;
     ++number;
-    raw = raw.substr(0, raw.find('#'));
     if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
     Line line = Split(raw);
     if (line.overlong) {
@@ -204,18 +189,24 @@ bool PackText(std::string_view text, std::vector<std::uint8_t>& out, PackErrors&
       fail("a gap without an event");
       continue;
     }
-    InputEvent e;
-    std::string problem = ReadEvent(line, e);
+    // One record, or all the records of a window note, at the same time.
+    InputEvent e[kNoteMaxRecords];
+    std::size_t n = 1;
+    WindowNote note;
+    bool window = Lower(line.token[1]) == "window";
+    std::string problem = window ? ReadNoteWords(line.token + 1, line.count - 1, note) : ReadEvent(line, e[0]);
     if (!problem.empty()) {
       fail(problem);
       continue;
     }
     if (!first_record_line) first_record_line = number;
     time += static_cast<std::uint32_t>(gap);
-    e.time = time;
+    e[0].time = time;
+    if (window) n = WriteNote(note, time, e, kNoteMaxRecords);
     std::size_t size = out.size();
-    out.resize(size + sizeof e);
-    std::memcpy(out.data() + size, &e, sizeof e);
+    out.resize(size + n * sizeof e[0]);
+    std::memcpy(out.data() + size, e, n * sizeof e[0]);
+    lines.resize(lines.size() + n, number);
     if (out.size() > 0xFFFFFFFFu - sizeof(InputEvent)) {
       fail("more records than a file can hold");
       return false;
@@ -233,6 +224,12 @@ bool PackText(std::string_view text, std::vector<std::uint8_t>& out, PackErrors&
          "another message whose low byte is 0");
     return false;
   }
-  return true;
+  std::vector<InputEvent> records = RecordsOf(out.data(), out.size());
+  std::string why;
+  std::size_t torn = FirstTornNote(records.data(), records.size(), why);
+  if (torn == records.size()) return true;
+  number = lines[torn];
+  fail(why);
+  return false;
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "files/recording_rules.h"
+#include "kestrova-rec/rec_notes.h"
 #include "kestrova-rec/rec_text_words.h"
 
 namespace {
@@ -44,12 +45,24 @@ std::size_t DigitsOf(std::int32_t gap) {
   return static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, gap).ptr - digits);
 }
 
-void AppendLine(std::string& out, std::int32_t gap, std::size_t width, const InputEvent& e, Fate fate) {
+// The gap, right-aligned in its column, and the blanks before the event.
+void AppendGap(std::string& out, std::int32_t gap, std::size_t width) {
   char digits[16];
   char* end = std::to_chars(digits, digits + sizeof digits, gap).ptr;
   if (static_cast<std::size_t>(end - digits) < width) out.append(width - static_cast<std::size_t>(end - digits), ' ');
   out.append(digits, end);
   out += "  ";
+}
+
+// All the records of a whole note, as one line.
+void AppendNoteLine(std::string& out, std::int32_t gap, std::size_t width, const WindowNote& note) {
+  AppendGap(out, gap, width);
+  out += NoteWords(note);
+  out += gap < 0 ? "  # the clock stepped back\n" : "\n";
+}
+
+void AppendLine(std::string& out, std::int32_t gap, std::size_t width, const InputEvent& e, Fate fate) {
+  AppendGap(out, gap, width);
   std::size_t event = out.size();
   const char* word = WordFor(e.message);
   bool key = IsKey(e.message);
@@ -135,6 +148,8 @@ RecordingSummary Summarize(const std::vector<InputEvent>& records) {
     s.key_presses -= button_key;
     s.clicks += records[i].message == kLeftDown || records[i].message == kRightDown || button_key;
     s.scrolls += IsWheel(records[i].message);
+    WindowNote note;
+    s.window_notes += NoteAt(records.data(), records.size(), i, note) != 0;
   }
   return s;
 }
@@ -150,8 +165,15 @@ void AppendRecordLines(std::string& out, const std::vector<InputEvent>& records)
   for (std::size_t i = 1; i < records.size(); ++i)
     width = std::max(width, DigitsOf(GapBefore(records[i].time, records[i - 1].time)));
   std::size_t played = PlayedRecords(records);
+  WindowNote note;
   for (std::size_t i = 0; i < records.size(); ++i) {
     const InputEvent& e = records[i];
+    if (std::size_t n = NoteAt(records.data(), records.size(), i, note)) {
+      AppendNoteLine(out, GapBefore(e.time, previous), width, note);
+      previous = e.time;  // the time of every record of the note
+      i += n - 1;
+      continue;
+    }
     Fate fate = i > played ? kNeverReached : i == played ? kEndsRun : WordFor(e.message) ? kPlayed : kPassedOver;
     AppendLine(out, GapBefore(e.time, previous), width, e, fate);
     previous = e.time;

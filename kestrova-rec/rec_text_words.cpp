@@ -1,10 +1,17 @@
 #include "kestrova-rec/rec_text_words.h"
 
+#include <charconv>
 #include <unordered_map>
 
 #include "kestrova-rec/rec_text.h"
 
 namespace {
+
+bool ParseUnsigned(std::string_view token, std::uint32_t& value, int base) {
+  if (token.empty()) return false;
+  auto [end, ec] = std::from_chars(token.data(), token.data() + token.size(), value, base);
+  return ec == std::errc() && end == token.data() + token.size();
+}
 
 struct EventKind {
   std::uint32_t message;
@@ -86,6 +93,21 @@ const KeyNames& Names() {
 }
 
 }  // namespace
+
+bool IsHex(std::string_view token) { return token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X'); }
+
+bool ParseNumber(std::string_view token, std::uint32_t& value) {
+  return IsHex(token) ? ParseUnsigned(token.substr(2), value, 16) : ParseUnsigned(token, value, 10);
+}
+
+bool ParseSigned(std::string_view token, std::int32_t& value) {
+  bool minus = !token.empty() && token[0] == '-';
+  std::uint32_t magnitude = 0;
+  if (!ParseNumber(token.substr(minus), magnitude)) return false;
+  if (!IsHex(token.substr(minus)) && magnitude > (minus ? 0x80000000u : 0x7FFFFFFFu)) return false;
+  value = static_cast<std::int32_t>(minus ? 0u - magnitude : magnitude);
+  return true;
+}
 
 std::string Lower(std::string_view text) {
   std::string lower(text);

@@ -1,5 +1,6 @@
 // The words of the text form: the events the program records and plays,
-// and the names of the keys, both ways. Shared by showing and packing.
+// the names of the keys, both ways, and the numbers. Shared by showing and
+// packing.
 #ifndef KESTROVA_REC_TEXT_WORDS_H
 #define KESTROVA_REC_TEXT_WORDS_H
 
@@ -31,6 +32,17 @@ const char* WordFor(std::uint32_t message);
 std::uint32_t MessageFor(std::string_view word);
 
 std::string Lower(std::string_view text);
+
+// Whether the number is written in hexadecimal, after "0x".
+bool IsHex(std::string_view token);
+
+// A number written in decimal or, after "0x", in hexadecimal: every number
+// of the text reads this way.
+bool ParseNumber(std::string_view token, std::uint32_t& value);
+
+// A signed field: -2147483648 to 2147483647, or its 32 bits in hexadecimal
+// (0xffffffff is -1), each with a minus sign if wanted.
+bool ParseSigned(std::string_view token, std::int32_t& value);
 
 // The code of a key name or alias, in any case, "VK_" before it or not.
 bool KeyCodeFor(std::string_view name, std::uint32_t& vk);

@@ -4,7 +4,8 @@
 # nothing. Each starts from a seed corpus written here from crafted inputs
 # (build/native/corpus/NAME, kept between runs so that it grows): recordings
 # whole and cut, program images with their markers at the edges, names with
-# two-byte characters whose second byte is a backslash, command lines.
+# two-byte characters whose second byte is a backslash, command lines, window
+# notes in records and in words.
 set -u
 cd "$(dirname "$0")/.."
 seconds=${1:-10}
@@ -17,7 +18,14 @@ seed() {
   printf "${@:3}" >"build/native/corpus/$1/seed-$2"
 }
 key='\x00\x01\x00\x00\x41\x1e\x00\x00\x1e\x00\x00\x00\x88\x13\x00\x00\x20\x00\x01\x00'  # a key down
+move='\x00\x02\x00\x00\x0a\x00\x00\x00\x14\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00'  # to 10 20
+# a window note: class Notepad, title "a.txt - Note", at -8 80, 640 by 480
+note='\x57\x80\x00\x00\xf8\xff\xff\xff\x50\x00\x00\x00\x00\x00\x00\x00\x80\x02\xe0\x01\x58\x80\x00\x00\x4e\x6f\x74\x65\x70\x61\x64\x00\x00\x00\x00\x00\x61\x2e\x74\x78\x58\x80\x00\x00\x74\x20\x2d\x20\x4e\x6f\x74\x65\x00\x00\x00\x00\x00\x00\x00\x00'
 seed recording_fuzz one-key "$key"
+seed recording_fuzz window-note "$note"
+seed rec_text_fuzz noted-key "$move$note$key"
+seed rec_text_fuzz window-lines '0 move 1 2\n0 window "\xe8\xae\xb0 \\"q\\" \\\\x #1\\x81" class "#32770" at -8 80 size 640 480\n0 key-down A\n0 WINDOW none\n0 window "" class B at 0x10 -0x10 size 0 65535\n'
+seed rec_text_fuzz class-title 'Afx:00400000:8\x00\xce\xde\xb1\xea\xcc\xe2 - \xbc\xc7\xca\xc2\xb1\xbe \x81'  # a class and a title, as the note fuzz reads them
 seed recording_fuzz keys-end-marker "$key$key$(printf '\\x00%.0s' {1..20})"
 seed recording_fuzz cut-record "$key"'\x00\x02\x00'
 seed recording_fuzz move-first '\x00\x02\x00\x00\x0a\x00\x00\x00\x14\x00\x00\x00\x88\x13\x00\x00\x20\x00\x01\x00'

@@ -4,7 +4,9 @@
 // whose recording must come back unchanged through show and pack, and the
 // same with a byte-order mark before it. The records of whatever loads go
 // through every edit, with parameters taken from the bytes: each result
-// loads, keeps its order of times, or the cut says why there is none.
+// loads with its window notes whole, keeps its order of times, or the cut
+// says why there is none. And the bytes as a window's class and title: the
+// note's words pack back into the very note.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -12,6 +14,7 @@
 
 #include "kestrova-rec/rec_edit.h"
 #include "kestrova-rec/rec_file.h"
+#include "kestrova-rec/rec_notes.h"
 #include "kestrova-rec/rec_text.h"
 
 namespace {
@@ -67,11 +70,27 @@ void Edit(const std::uint8_t* data, std::size_t size) {
   Require(Loads(edited) && edited.size() == 2 * records.size());
 }
 
+void NoteWordsPackBack(const std::uint8_t* data, std::size_t size) {
+  std::string text(reinterpret_cast<const char*>(data), size), window_class = text.substr(0, text.find('\0'));
+  std::string title = window_class.size() < size ? text.substr(window_class.size() + 1) : "";
+  WindowNote note = {static_cast<std::int32_t>(size) - 99, -7, static_cast<std::uint32_t>(size & 0xFFFF), 480, {}, {}};
+  if (window_class.empty()) note = {}, title.clear();  // a note of no window
+  window_class.copy(note.window_class, kNoteTextCapacity - 1);
+  title.substr(0, title.find('\0')).copy(note.title, kNoteTextCapacity - 1);
+  InputEvent records[1 + kNoteMaxRecords] = {{512, 1, 2, 0, 0}};
+  std::size_t n = 1 + WriteNote(note, 0, records + 1, kNoteMaxRecords);
+  Bytes packed;
+  PackErrors errors;
+  Require(PackText("0 move 1 2\n0 " + NoteWords(note) + "\n", packed, errors) &&
+          packed == Bytes(reinterpret_cast<std::uint8_t*>(records), reinterpret_cast<std::uint8_t*>(records + n)));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   ShowThenPack(data, size);
   PackThenShow(data, size);
   Edit(data, size);
+  NoteWordsPackBack(data, size);
   return 0;
 }

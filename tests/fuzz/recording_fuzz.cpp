@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to what reads recording files and program images:
-// the record count up to the end marker, the marker patch and where a
+// the record count up to the end marker, a window note (whatever it reads,
+// written again, gives the same records), the marker patch and where a
 // signed file's records end; and, as a text, to the file name rules that take names the user or
 // the command line gives.
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "core/certificate_table.h"
+#include "core/window_note.h"
 #include "files/file_name_rules.h"
 #include "files/recording_rules.h"
 
@@ -34,6 +36,11 @@ void CheckRecording(const std::uint8_t* data, std::size_t size) {
   Require(count <= capacity && (capacity == 0 || count >= 1));
   for (std::uint32_t i = 1; i < count; ++i) Require(records[i].message != 0);
   Require(count == capacity || records[count].message == 0);
+  WindowNote note;
+  std::vector<InputEvent> written(kNoteMaxRecords);
+  std::uint32_t n = ReadNote(records.data(), capacity, note);  // reads past the records are caught
+  Require(n == 0 || (WriteNote(note, records[0].time, written.data(), n) == n &&
+                     std::memcmp(written.data(), records.data(), n * sizeof(InputEvent)) == 0));
 }
 
 void CheckPatch(const std::uint8_t* data, std::size_t size) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/window_note.h"
 #include "kestrova-rec/rec_edit.h"
 #include "kestrova-rec/rec_file.h"
 #include "kestrova-rec/rec_io.h"
@@ -41,6 +42,18 @@ extern "C" int rename(const char* from, const char* to) noexcept {
 }
 
 namespace {
+
+// The records of a note at time 0: of a window at -8 80, 640 by 480, or of
+// none when the class is empty.
+Records Noted(const std::string& window_class, const std::string& title) {
+  WindowNote note = {-8, 80, 640, 480, {}, {}};
+  if (window_class.empty()) note = {};
+  window_class.copy(note.window_class, kNoteTextCapacity - 1);
+  title.copy(note.title, kNoteTextCapacity - 1);
+  Records records(kNoteMaxRecords);
+  records.resize(WriteNote(note, 0, records.data(), kNoteMaxRecords));
+  return records;
+}
 
 Bytes Of(const std::vector<InputEvent>& records) {
   Bytes bytes(records.size() * sizeof(InputEvent));
@@ -213,6 +226,17 @@ TEST(RecText, PackNamesEveryLineAndWhatIsWrongThere) {
       {"\xFF\xFE" "0\0 \0"s, 0, "UTF-16"},
       {"0\0 \0m\0o\0v\0e\0"s, 0, "UTF-16"},
       {"\0\2\0\0\1"s, 0, "binary recording, not text; use show"},
+      {"0 move 1 2\n0 window \"a\" class B at 1 2\n", 2, "window needs a title, a class, a place and a size"},
+      {"0 move 1 2\n0 window a class B at 1 2 size 3 4\n", 2, "title is written in quotes"},
+      {"0 move 1 2\n0 window \"a\\q\" class B at 1 2 size 3 4\n", 2, "a backslash starts"},
+      {"0 move 1 2\n0 window \"a # b class B at 1 2 size 3 4\n", 2, "the title's closing quote is missing"},
+      {"0 move 1 2\n0 window \"\\x00\" class B at 1 2 size 3 4\n", 2, "a byte from 01 to ff"},
+      {"0 move 1 2\n0 window \"\xf0\x9f\x98\x80\" class B at 1 2 size 3 4\n", 2, "which code page 936 lacks"},
+      {"0 move 1 2\n0 window \"\" class \"\" at 1 2 size 3 4\n", 2, "class is never empty"},
+      {"0 move 1 2\n0 window \"\" class B at 1 2 size 65536 4\n", 2, "size is two numbers from 0 to 65535"},
+      {"0 move 1 2\n0 window \"" + std::string(128, 't') + "\" class B at 1 2 size 3 4\n", 2, "at most 127 bytes"},
+      {"0 window none\n0 move 1 2\n", 1, "the program loads a recording only when"},
+      {"0 move 1 2\n0 message 0x8057 0 0\n0 key-down A\n", 2, "no text record follows its head"},
   };
   for (const Case& c : cases) {
     Bytes out;
@@ -488,6 +512,10 @@ TEST(RecTool, EditCommandLines) {
   WriteWhole((dir / "held.rec").string(), held.data(), held.size());
   WriteWhole((dir / "c.exe").string(), copy.data(), copy.size());
   WriteWhole((dir / "s.exe").string(), Stub().data(), kStubSize);
+  Records noted = Noted("Notepad", "x");
+  noted.insert(noted.begin(), {512, 1, 2, 0, 0});
+  WriteWhole((dir / "noted.rec").string(), Of(noted).data(), 60);
+  WriteWhole((dir / "torn.rec").string(), Of(noted).data(), 40);
   struct {
     const char* args;
     int status;
@@ -521,6 +549,8 @@ TEST(RecTool, EditCommandLines) {
       {"cut held.rec --to 0.15 --stub s.exe --repeat 2 -o x.exe", 0, "", "x.exe", kStubSize + 60},
       {"show x.exe", 0, "\"00002\": 2 runs; speed field \"00000\": normal\n# 3 records", "x.exe", kStubSize + 60},
       {"cut --help", 0, "let go at its end", "x.exe", kStubSize + 60},
+      {"show noted.rec", 0, "# 3 records, 0.000 s, 0 key presses, 0 clicks, 0 scrolls, 1 window note\n", "noted.rec", 60},
+      {"check torn.rec", 1, "torn.rec: record 2: a torn window note: no text record follows its head", "torn.rec", 40},
   };
   for (const auto& c : cases) {
     auto [status, said] = RunTool(dir.string(), c.args);
@@ -529,4 +559,54 @@ TEST(RecTool, EditCommandLines) {
     EXPECT_EQ(Slurp((dir / c.out).string()).size(), c.bytes ? c.bytes : 9) << c.args << ": bytes of " << c.out;
   }
   fs::remove_all(dir);
+}
+
+// A note on one line, its title in UTF-8 where code page 936 converts there
+// and back, other bytes escaped; and packed back to the same bytes.
+TEST(RecNotes, ShowsEachNoteAsOneLineAndPacksItBackByteForByte) {
+  const std::string c127(127, 'c'), t127(127, 't'), at = " at -8 80 size 640 480";
+  const std::string cases[][3] = {
+      {"Notepad", "无标题 - 记事本", u8"window \"无标题 - 记事本\" class Notepad" + at},
+      {"#32770", "say \"hi\" \\ #2", R"(window "say \"hi\" \\ #2" class "#32770")" + at},
+      {"My Class", "\x1b]0;\x80\xff\xaa\xa1\x81 x\xfe", R"(window "\x1b]0;)" + std::string(u8"€") +
+                                                             R"(\xff\xaa\xa1\x81 x\xfe" class "My Class")" + at},
+      {c127, t127, "window \"" + t127 + "\" class " + c127 + at},
+      {"", "", "window none"},
+  };
+  for (const auto& [window_class, title, line] : cases) {
+    Records records = Noted(window_class, title);
+    records.insert(records.begin(), {512, 1, 2, 0, 0});
+    records.push_back({256, 0x41, 0, 0, 0});
+    EXPECT_EQ(Lines(records), "start 0\n0 move 1 2\n0 " + line + "\n0 key-down A scan 0\n");
+    EXPECT_EQ(Pack(ShowFile(Of(records))), Of(records)) << line;
+  }
+}
+
+TEST(RecNotes, ATornNoteIsNamedByItsRecordAndWhatIsWrong) {
+  const Records note = Noted("Notepad", "a.txt - Note");  // 8 + 13 bytes: 3 records
+  const InputEvent move = {512, 1, 2, 0, 0}, later = {kNoteTextMessage, 0, 0, 1, 0};
+  Records behind = {move, note[0], note[1], note[2]}, long_class = Noted(std::string(127, 'c'), ""),
+          placed = Noted("", ""), longest = Noted(std::string(127, 'c'), std::string(127, 't'));
+  behind[3].window |= 1u << 24;
+  longest.insert(longest.begin(), move);
+  longest.push_back(longest.back());
+  long_class[11].param_h |= 'c' << 24;  // the class's zero, byte 127
+  long_class.insert(long_class.begin(), move);
+  placed[0].param_l = 5;
+  placed.insert(placed.begin(), move);
+  const std::pair<Records, const char*> cases[] = {
+      {{move, note[0]}, "record 2: a torn window note: no text record follows its head"},
+      {{move, note[1], note[2]}, "record 2: a text record of a window note without the note's head before it"},
+      {{move, note[0], note[1]}, "record 2: a torn window note: its title does not end"},
+      {{move, note[0], note[1], later}, "record 2: a torn window note: record 4, a text record of it, is at another"},
+      {behind, "record 2: a torn window note: bytes behind the end of its title"},
+      {longest, "record 2: a torn window note: a text record more than its class and title need"},
+      {long_class, "record 2: a torn window note: its class is longer than 127 bytes"},
+      {placed, "record 2: a torn window note: a note of no window (an empty class) with a title or a place"},
+  };
+  for (const auto& [records, why] : cases) {
+    Bytes bytes = Of(records);  // exactly as long: a read past it is caught
+    EXPECT_NE(LoadProblem(bytes.data(), bytes.size()).find(why), std::string::npos)
+        << why << "\ngot: " << LoadProblem(bytes.data(), bytes.size());
+  }
 }
