@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "kestrova-rec/rec_notes.h"
+
 namespace {
 
 enum Message : std::uint32_t {
@@ -68,6 +70,31 @@ std::uint32_t Coordinate(std::int64_t v, std::int64_t screen) {
   return static_cast<std::uint32_t>(static_cast<std::int32_t>(v));
 }
 
+// The pixels from v on, n of them, on a screen of from pixels mapped to one
+// of to: from the first one's place to the last one's, so that a point in
+// them stays in them.
+std::uint32_t MapLength(std::int64_t v, std::int64_t n, std::int64_t from, std::int64_t to) {
+  if (!n) return 0;
+  return static_cast<std::uint32_t>(std::clamp<std::int64_t>(
+      MapCoordinate(v + n - 1, from, to) - MapCoordinate(v, from, to) + 1, 0, 0xFFFF));
+}
+
+// A note's rectangle moves and scales with the positions of the input it is
+// for, and is not kept on the screen: a window may lie partly beyond it.
+void MoveNote(InputEvent& head, const WindowNote& note, const MoveEdit& edit) {
+  std::int64_t left = note.left, top = note.top;
+  std::uint32_t width = note.width, height = note.height;
+  if (edit.to.width) {
+    width = MapLength(left, width, edit.from.width, edit.to.width);
+    height = MapLength(top, height, edit.from.height, edit.to.height);
+    left = MapCoordinate(left, edit.from.width, edit.to.width);
+    top = MapCoordinate(top, edit.from.height, edit.to.height);
+  }
+  head.param_l = Coordinate(left + edit.dx, 0);
+  head.param_h = Coordinate(top + edit.dy, 0);
+  head.window = width | height << 16;
+}
+
 }  // namespace
 
 bool ParseThousandths(std::string_view text, std::uint64_t most, std::uint64_t& thousandths) {
@@ -123,6 +150,8 @@ std::string Cut(const Records& records, std::uint64_t from_ms, std::uint64_t to_
   Held held;
   bool positioned = false;  // whether a mouse record before the part tells where the cursor is
   InputEvent cursor{kMove, 0, 0, 0, 0};
+  Records window;  // the last note before the part, when it names a window
+  WindowNote note;
   for (std::size_t i = 0; i < records.size(); ++i) {
     const InputEvent& r = records[i];
     bool kept = elapsed[i] >= from_ms && elapsed[i] <= to_ms;
@@ -130,6 +159,9 @@ std::string Cut(const Records& records, std::uint64_t from_ms, std::uint64_t to_
       cursor.param_l = r.param_l, cursor.param_h = r.param_h, cursor.window = r.window;
       positioned = true;
     }
+    std::size_t n = kept || !out.empty() ? 0 : NoteAt(records.data(), records.size(), i, note);
+    if (n) window.assign(records.begin() + static_cast<std::ptrdiff_t>(i),
+                         records.begin() + static_cast<std::ptrdiff_t>(note.window_class[0] ? i + n : i));
     if (!kept) continue;
     if (r.message == kKeyUp || IsButtonRelease(r.message)) {
       if (!held.Release(r)) continue;  // its press was cut away
@@ -138,6 +170,9 @@ std::string Cut(const Records& records, std::uint64_t from_ms, std::uint64_t to_
     }
     out.push_back(r);
   }
+  // A note with no input after it would have playback wait for a window to
+  // play nothing there.
+  while (!out.empty() && IsNoteRecord(out.back().message)) out.pop_back();
   if (out.empty()) return "no record lies in the part";
   // What the part still holds is let go at its end, the last press first.
   const InputEvent last = out.back();
@@ -155,12 +190,22 @@ std::string Cut(const Records& records, std::uint64_t from_ms, std::uint64_t to_
     }
     out.push_back(release);
   }
+  // The input at the part's start goes to the window it went to.
+  if (!IsNoteRecord(out.front().message)) {
+    for (InputEvent& r : window) r.time = out.front().time;
+    out.insert(out.begin(), window.begin(), window.end());
+  }
   const InputEvent first = out.front();
-  if (first.message == kKeyDown || first.message == kMove) return {};
-  if (IsMouseRecord(first.message)) {
-    cursor.param_l = first.param_l, cursor.param_h = first.param_h, cursor.window = first.window;
+  bool noted = IsNoteRecord(first.message);
+  if (!noted && (first.message == kKeyDown || first.message == kMove)) return {};
+  // The input the part starts with, after its note.
+  const InputEvent& lead =
+      *std::find_if(out.begin(), out.end(), [](const InputEvent& r) { return !IsNoteRecord(r.message); });
+  if (IsMouseRecord(lead.message)) {
+    cursor.param_l = lead.param_l, cursor.param_h = lead.param_h, cursor.window = lead.window;
   } else if (!positioned) {
-    return "the part starts with message " + std::to_string(first.message) +
+    return "the part starts with " +
+           (noted ? std::string("a window note") : "message " + std::to_string(first.message)) +
            ", and no mouse record before it tells where to put the cursor for the move a recording starts with";
   }
   cursor.time = first.time;
@@ -171,6 +216,15 @@ std::string Cut(const Records& records, std::uint64_t from_ms, std::uint64_t to_
 void Join(Records& joined, const Records& next, std::uint32_t pause_ms) {
   if (next.empty()) return;
   std::uint32_t shift = joined.empty() ? 0 : joined.back().time + pause_ms - next[0].time;
+  // The window of the last note before would move next's input until its
+  // first note; a note of no window ends its reach there.
+  WindowNote note{};
+  auto head = std::find_if(joined.rbegin(), joined.rend(), [](const InputEvent& r) { return r.message == kNoteMessage; });
+  std::size_t at = static_cast<std::size_t>(joined.rend() - head) - 1;
+  if (head != joined.rend() && NoteAt(joined.data(), joined.size(), at, note) && note.window_class[0]) {
+    InputEvent none[2];
+    joined.insert(joined.end(), none, none + WriteNote(WindowNote{}, next[0].time + shift, none, 2));
+  }
   for (InputEvent r : next) {
     r.time += shift;
     joined.push_back(r);
@@ -187,7 +241,10 @@ bool IsMouseRecord(std::uint32_t message) {
 }
 
 void MovePositions(Records& records, const MoveEdit& edit) {
-  for (InputEvent& r : records) {
+  WindowNote note;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    InputEvent& r = records[i];
+    if (NoteAt(records.data(), records.size(), i, note) && note.window_class[0]) MoveNote(r, note, edit);
     if (!IsMouseRecord(r.message)) continue;
     std::int64_t x = static_cast<std::int32_t>(r.param_l), y = static_cast<std::int32_t>(r.param_h);
     if (edit.to.width) {

@@ -39,14 +39,17 @@ void Retime(Records& records, std::uint64_t speed_thousandths, std::uint64_t cap
 /*
  * Keeps the records from from_ms to to_ms after the first. A key or button
  * pressed in the part and not let go in it is let go at its end; a release
- * whose press lies before the part is dropped; a part that starts with
- * neither a key down nor a move starts with a move to where the cursor is
- * then. Returns an empty text with the part in out, or why there is none.
+ * whose press lies before the part is dropped; the last window note before
+ * the part, when it names a window, goes to its start, and a note at its end
+ * is dropped; a part that starts with neither a key down nor a move (a note
+ * cannot start a recording) starts with a move to where the cursor is then.
+ * Returns an empty text with the part in out, or why there is none.
  */
 std::string Cut(const Records& records, std::uint64_t from_ms, std::uint64_t to_ms, Records& out);
 
 // Appends next to joined, its first record pause_ms after joined's last and
-// its own pauses as they were.
+// its own pauses as they were; after a note naming a window, a note of no
+// window before it.
 void Join(Records& joined, const Records& next, std::uint32_t pause_ms);
 
 struct ScreenSize {
@@ -62,7 +65,8 @@ struct MoveEdit {
 // Whether the record is a mouse record, whose fields hold a screen position.
 bool IsMouseRecord(std::uint32_t message);
 
-// Moves the position of every mouse record; key records are untouched.
+// Moves the position of every mouse record, and the rectangle of every
+// window note; key records are untouched.
 void MovePositions(Records& records, const MoveEdit& edit);
 
 #endif

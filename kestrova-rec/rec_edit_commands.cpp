@@ -19,7 +19,8 @@ extern const char kRetimeHelp[] =
     "fast); --max-pause S shortens every pause longer than S seconds to S (0 to\n"
     "2147483.647). With both, the pauses are divided first. The first record\n"
     "keeps its time and the records their order; a pause where the clock stepped\n"
-    "back is no pause. Each time is the exact one rounded to the millisecond.\n";
+    "back is no pause. Each time is the exact one rounded to the millisecond.\n"
+    "Only times change: a window note keeps the time of the input after it.\n";
 
 extern const char kCutHelp[] =
     "usage: kestrova-rec cut FILE [--from T] [--to T] -o OUT\n"
@@ -29,8 +30,11 @@ extern const char kCutHelp[] =
     "included, at most three decimals; show's pauses add up to these times. The\n"
     "part never leaves a key or a button held: what is pressed in it and not let\n"
     "go is let go at its end, and a release whose press lies before it is\n"
-    "dropped. A part that does not start with a key-down or a move starts with a\n"
-    "move to where the cursor was, since the program loads no other.\n";
+    "dropped. The last window note before the part, when it names a window, is\n"
+    "put at its start, so that its input goes where it went; a note at its end,\n"
+    "with no input after it, is dropped. A part that does not start with a\n"
+    "key-down or a move (a note cannot start a recording) starts with a move to\n"
+    "where the cursor was, since the program loads no other.\n";
 
 extern const char kJoinHelp[] =
     "usage: kestrova-rec join FILE FILE... [--pause S] -o OUT\n"
@@ -39,7 +43,9 @@ extern const char kJoinHelp[] =
     "(--pause, 1 by default, at most three decimals) after the last record of\n"
     "the one before, its own pauses as they were. Recordings and self-playing\n"
     "copies may be mixed. A recording with an end marker stops playback there,\n"
-    "before the ones after it: join says so.\n";
+    "before the ones after it: join says so. Window notes are kept; a file after\n"
+    "one whose last note names a window starts with a note of no window, so\n"
+    "that its own input before its first note plays where it was recorded.\n";
 
 extern const char kMoveHelp[] =
     "usage: kestrova-rec move FILE [--by DX DY] [--screen W1xH1 [W2xH2]] -o OUT\n"
@@ -50,7 +56,9 @@ extern const char kMoveHelp[] =
     "the nearest pixel, the last pixel onto the last pixel. --by DX DY then\n"
     "shifts every position (negative: left or up). With --screen, every\n"
     "position is kept on the screen (W2xH2, or W1xH1 when only one size is\n"
-    "given): one shifted or lying beyond its edge is put on the edge.\n";
+    "given): one shifted or lying beyond its edge is put on the edge. Window\n"
+    "notes' rectangles move and scale with the positions, each edge as a\n"
+    "position, but are not kept on the screen: a window may reach beyond it.\n";
 
 namespace {
 

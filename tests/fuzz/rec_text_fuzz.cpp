@@ -64,10 +64,12 @@ void Edit(const std::uint8_t* data, std::size_t size) {
     Require(static_cast<std::int32_t>(edited[i].time - edited[i - 1].time) >= 0 && after[i] <= before[i] * 10 + 1);
   Require(Loads(edited));
   std::string why = Cut(records, knob % 3000, knob % 3000 + data[0] * 20u, part);
-  Require(why.empty() ? Loads(part) : part.empty() || why.find("no mouse record") != std::string::npos);
+  Require(why.empty() ? Loads(part) && !IsNoteRecord(part.back().message)
+                      : part.empty() || why.find("no mouse record") != std::string::npos);
   Join(edited, records, static_cast<std::uint32_t>(knob));
   MovePositions(edited, {{1 + data[0] * 9, 2 + data[size / 2]}, {2 + data[1], 1 + data[0] * 13}, -data[2], data[3], {}});
-  Require(Loads(edited) && edited.size() == 2 * records.size());
+  // A note of no window may come between the two.
+  Require(Loads(edited) && edited.size() >= 2 * records.size() && edited.size() <= 2 * records.size() + 2);
 }
 
 void NoteWordsPackBack(const std::uint8_t* data, std::size_t size) {

@@ -610,3 +610,28 @@ TEST(RecNotes, ATornNoteIsNamedByItsRecordAndWhatIsWrong) {
         << why << "\ngot: " << LoadProblem(bytes.data(), bytes.size());
   }
 }
+
+TEST(RecEdit, NotesGoWithTheirInputThroughEveryEdit) {
+  const std::string note = "window \"a.txt - Note\" class Notepad at 100 50 size 640 480";
+  const Records records = RecordsOfText("start 1000\n0 move 10 20\n100 " + note +
+                                        "\n0 left-down 130 60\n100 left-up 130 60\n100 key-down A\n100 key-up A\n");
+  Records part;
+  ASSERT_EQ(Cut(records, 250, kNoCap, part), "");
+  EXPECT_EQ(Lines(part), "start 1300\n0 move 130 60\n0 " + note + "\n0 key-down A scan 0\n100 key-up A scan 0\n")
+      << "the note before the part at its start, after the move a recording starts with";
+  ASSERT_EQ(Cut(records, 100, 150, part), "");
+  EXPECT_EQ(Lines(part), "start 1100\n0 move 130 60\n0 " + note + "\n0 left-down 130 60\n0 left-up 130 60\n");
+  Records joined = RecordsOfText("0 move 5 5\n");
+  Join(joined, records, 0);
+  Join(joined, records, 0);
+  EXPECT_EQ(Lines(joined), "start 0\n0 move 5 5\n0 move 10 20\n100 " + note + "\n0 left-down 130 60\n100 left-up 130 60\n"
+                           "100 key-down A scan 0\n100 key-up A scan 0\n0 window none\n0 move 10 20\n100 " + note +
+                           "\n0 left-down 130 60\n100 left-up 130 60\n100 key-down A scan 0\n100 key-up A scan 0\n")
+      << "a note of no window only where the file before ended in a window's reach";
+  Records moved = records;
+  MovePositions(moved, {{1920, 1080}, {960, 540}, 5, 0, {960, 540}});
+  Retime(moved, 2000, kNoCap);
+  EXPECT_EQ(Lines(moved), "start 1000\n0 move 10 10\n50 window \"a.txt - Note\" class Notepad at 55 25 size 320 240\n"
+                          "0 left-down 70 30\n50 left-up 70 30\n50 key-down A scan 0\n50 key-up A scan 0\n")
+      << "the window and the click in it halved alike; the note at its input's time";
+}
