@@ -213,6 +213,15 @@ WINE_TEST(AChordPressAtARunsEndStopsThePlayback) {
     EXPECT_EQ(Text(g_app.run_mode) + " held " + Text(+g_app.chords_held) + " at " + Text(g_app.play_position),
               "0 held 0 at " + Text(c.position), std::string("run mode, chords held, position after ") + c.in_pause);
   }
+  // A press seen only once its playback has ended (the record button stopped it meanwhile) starts nothing: a
+  // continuous playback it started would still run.
+  SendMessageA(window, WM_COMMAND, CMD_PLAY, 0);
+  PressKeys("+C+S+A+P-P-A-S-C");
+  SendMessageA(window, WM_COMMAND, CMD_RECORD, 0);
+  MSG m;
+  PumpUntil([&] { return !PeekMessageA(&m, window, WM_HOTKEY, WM_HOTKEY, PM_NOREMOVE) &&
+                         !PeekMessageA(&m, window, WM_COMMAND, WM_COMMAND, PM_NOREMOVE); }, "the press and commands taken");
+  EXPECT_EQ(g_app.run_mode, 0u, "run mode after a play chord seen once the playback had been stopped");
   DestroyMainWindow(window);
 }
 
