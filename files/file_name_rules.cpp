@@ -1,6 +1,5 @@
 #include "files/file_name_rules.h"
 
-#include "core/device_name.h"
 #include "core/text.h"
 #include "core/text_number.h"
 
@@ -19,13 +18,6 @@ const char kCompiledHead[] = "编译成功: \"";
 const char kCompiledSize[] = "\"\n\n文件大小:  ";
 
 }  // namespace
-
-const char* FileNamePart(const char* path) {
-  const char* part = path;
-  for (const char* p = path; *p; p += CharacterBytes(p))
-    if (*p == '\\') part = p + 1;
-  return part;
-}
 
 void AppendWhole(char* dst, std::uint32_t cap, const char* src) {
   std::uint32_t n = TextLength(dst);

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "core/file_name.h"  // FileNamePart, NamesDevice
+
 // Capacity of every file name and of the texts that hold one.
 constexpr std::uint32_t kNameCapacity = 256;
 // A name as a file dialog returns it: room for the ending the dialog adds to
@@ -21,11 +23,6 @@ extern const char kNotRecording[];     // the warning for a file that is no reco
 extern const char kSaveFailed[];       // followed by the path
 extern const char kCompileFailed[];    // followed by the path
 extern const char kReplaceQuestion[];  // asked before a file the dialog did not name is replaced
-
-// The file name in a path: the text after its last backslash; the whole path
-// when it has none, empty when it ends in one. The second byte of a two-byte
-// character never counts as a backslash.
-const char* FileNamePart(const char* path);
 
 // Appends as much of src behind the text in dst (cap bytes in all) as fits
 // without cutting a two-byte character in half.
@@ -42,7 +39,7 @@ constexpr int kNameRefused = 0, kNameAsAsked = 1, kNameChanged = 2;
 // Windows drops them, and the ending added unless it ends with it (without
 // case). Returns kNameChanged when that is not the name the dialog asked
 // about; kNameRefused when it can name no file here: nothing left of the
-// file name, a device (core/device_name.h), or too long for kNameCapacity.
+// file name, a device (core/file_name.h), or too long for kNameCapacity.
 int NameToWrite(char* name, const char* ending);
 
 // Cuts the ending off the name when it ends with it.

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "core/caption.h"
-#include "core/device_name.h"
+#include "core/file_name.h"
 #include "core/file_size.h"
 #include "core/heap_block.h"
 #include "core/message_box.h"

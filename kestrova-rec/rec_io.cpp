@@ -12,7 +12,7 @@
 #include <stdlib.h>
 #include <windows.h>
 
-#include "core/device_name.h"
+#include "core/file_name.h"
 #else
 #include <unistd.h>
 #endif

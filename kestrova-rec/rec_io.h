@@ -11,7 +11,7 @@
 // Reads the whole file ("-": standard input). Returns an empty text, or the
 // system's reason ("No such file or directory", "Is a directory"). On
 // Windows a name that stands for a device in every folder (con, com1, ...:
-// core/device_name.h) is refused unopened, saying so.
+// core/file_name.h) is refused unopened, saying so.
 std::string ReadWhole(const std::string& path, Bytes& bytes);
 
 /*

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/certificate_table.h"
-#include "core/device_name.h"
+#include "core/file_name.h"
 #include "core/text.h"
 #include "files/file_name_rules.h"
 #include "files/recording_rules.h"
@@ -73,7 +73,7 @@ void CheckNames(const std::uint8_t* data, std::size_t size) {
 
   const char* part = FileNamePart(name);
   Require(part >= name && part <= name + length);
-  Require(part == name || part[-1] == '\\');
+  Require(part == name || part[-1] == '\\' || part[-1] == '/');
 
   char path[kNameCapacity + 1];
   path[kNameCapacity] = 'G';
