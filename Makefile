@@ -15,7 +15,7 @@ RUNTIME_SRCS := app/entry.cpp app/runtime.cpp
 SHELL_SRCS := $(filter-out $(RUNTIME_SRCS),$(PRODUCT_SRCS))
 
 # The decisions kept free of Win32, tested natively on Linux.
-PLAIN_SRCS := core/text.cpp core/text_number.cpp core/title_line.cpp core/admission.cpp core/certificate_table.cpp \
+PLAIN_SRCS := core/text.cpp core/text_number.cpp core/file_name.cpp core/title_line.cpp core/admission.cpp core/certificate_table.cpp \
               core/window_note.cpp \
               app/command_tail.cpp app/settings_path.cpp record/capture_rules.cpp play/playback_rules.cpp
 PLAIN_SRCS += ui/options_menu.cpp ui/dialog_texts.cpp
@@ -84,9 +84,11 @@ WIN64_SHELL_OBJS := $(patsubst %.cpp,$(BUILD)/win64/obj/%.o,$(SHELL_SRCS))
 # patch and signed files' records end (the sources below), built natively and as a
 # 32-bit console program.
 REC_TOOL_SRCS := $(wildcard kestrova-rec/*.cpp)
-REC_RULE_SRCS := files/recording_rules.cpp core/text.cpp core/text_number.cpp core/certificate_table.cpp core/window_note.cpp
+REC_RULE_SRCS := files/recording_rules.cpp core/text.cpp core/text_number.cpp core/certificate_table.cpp core/window_note.cpp \
+  core/file_name.cpp
 REC_DEPS := $(REC_TOOL_SRCS) $(REC_RULE_SRCS) $(wildcard kestrova-rec/*.h) core/input_event.h core/image_fields.h \
-  files/recording_rules.h core/text.h core/text_number.h core/certificate_table.h core/window_note.h res/kestrova.rc
+  files/recording_rules.h core/text.h core/text_number.h core/certificate_table.h core/window_note.h core/file_name.h \
+  res/kestrova.rc
 REC_VERSION = $(VERSION)
 REC_CXXFLAGS := -std=c++17 -O2 -Wall -Wextra -Werror -I. -DKESTROVA_STUB_SIZE=$(STUB_SIZE) \
   -DKESTROVA_VERSION='"$(REC_VERSION)"'
@@ -122,7 +124,7 @@ include tests/tests.mk
 BENCH := $(BUILD)/bench
 BENCH_SRCS := tools/bench/bench.cpp $(wildcard tools/bench/bench_*.cpp)
 
-$(BENCH)/bench.exe: $(BENCH_SRCS) tools/bench/bench.h $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o
+$(BENCH)/bench.exe: $(BENCH_SRCS) tools/bench/bench.h tools/bench/bench_parts.h $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o
 	@mkdir -p $(@D)
 	x86_64-w64-mingw32-g++ -std=c++17 -O2 -Wall -Wextra $(CHARSET) -I. -I$(GEN) -static \
 	  -o $@ $(BENCH_SRCS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o -luser32 -lgdi32 -lcomdlg32 -lshell32 -lpsapi

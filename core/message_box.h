@@ -8,13 +8,16 @@
 // box tells what happened; a warning says something cannot be done.
 constexpr UINT kInformationFlags = MB_TOPMOST | MB_SETFOREGROUND | MB_TASKMODAL | MB_ICONINFORMATION;
 constexpr UINT kWarningFlags = MB_TOPMOST | MB_SETFOREGROUND | MB_TASKMODAL | MB_ICONWARNING;
+// Asked before a file is replaced: No, the default, writes nothing.
+constexpr UINT kReplaceFlags = kWarningFlags | MB_YESNO | MB_DEFBUTTON2;
 // Start-up failed before there is a window to own the box.
 constexpr UINT kFailureFlags = MB_SETFOREGROUND | MB_TASKMODAL | MB_ICONWARNING;
 // The repeat prompt asks; the About box shows the program's own icon.
 constexpr UINT kPromptFlags = MB_OKCANCEL | MB_ICONQUESTION | MB_TOPMOST;
 constexpr UINT kAboutFlags = MB_OK | MB_USERICON | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST;
 
-static_assert(kInformationFlags == 0x52040 && kWarningFlags == 0x52030 && kFailureFlags == 0x12030,
+static_assert(kInformationFlags == 0x52040 && kWarningFlags == 0x52030 && kReplaceFlags == 0x52134 &&
+                  kFailureFlags == 0x12030,
               "the fixed flag sets of the boxes");
 
 // A box owned by the main window with the information flags; returns its answer.

@@ -33,3 +33,10 @@ int TextEqual(const char* a, const char* b) {
   while (*a && *a == *b) ++a, ++b;
   return *a == *b;
 }
+
+std::uint32_t CharacterBytes(const char* p) {
+  unsigned char c = static_cast<unsigned char>(p[0]);
+  return c >= 0x81 && c <= 0xFE && p[1] ? 2 : 1;
+}
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }

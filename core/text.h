@@ -19,4 +19,13 @@ int AppendBounded(char* dst, std::uint32_t cap, const char* src);
 // 1 when the two texts hold the same bytes.
 int TextEqual(const char* a, const char* b);
 
+// Bytes of the character at p in a code page 936 text: 2 for a lead byte
+// (0x81 to 0xFE) with a second byte behind it, else 1. A second byte may
+// look like any ASCII character from '@' on, the backslash included, never
+// like a blank, a dot, a slash or a colon.
+std::uint32_t CharacterBytes(const char* p);
+
+// The byte with an ASCII capital letter made small: names compared without case.
+char LowerAscii(char c);
+
 #endif

@@ -27,22 +27,31 @@ void ShowFailure(const char* failure, const char* path) {
 }
 
 /*
- * Asks where to write, proposing the name in name, and gives the answer the
- * ending. The file is first written under a work name beside it (into work,
- * MAX_PATH bytes): a new, empty file that no file had been, made here, so
- * that no file of the user's is ever touched but the one chosen. Returns 0
- * when the user cancelled, or when a name would not fit or no work file could
- * be made (said; a cut name would be some other file's). Also 0 when a
- * recording was started from its hotkey while the dialog was up: the
- * recording to write is not made yet, and half of it is no recording.
+ * Asks where to write, proposing the name in name (kAskedCapacity bytes), and
+ * makes the answer the name of the file to write (NameToWrite). When that is
+ * not the name the dialog asked about and a file has it, the user is asked
+ * again, about that file. The file is first written under a work name beside
+ * it (into work, MAX_PATH bytes): a new, empty file that no file had been,
+ * made here, so that no file of the user's is ever touched but the one
+ * chosen. Returns 0 when the user cancelled or said No, or when the name can
+ * be no file (a device, a folder, too long) or no work file could be made
+ * (said: a cut name would be some other file's). Also 0 when a recording was
+ * started from its hotkey while a box was up: the recording to write is not
+ * made yet, and half of it is no recording.
  */
 int AskTarget(char* name, char* work, const char* filter, const char* ending, const char* failure) {
-  if (!AskFileName(g_app.main_window, name, filter, kAskSave) || g_app.run_mode == RUN_RECORDING) return 0;
-  char folder[kNameCapacity];
-  bool fits = EnsureEnding(name, kNameCapacity, ending);
-  CopyBounded(folder, sizeof folder, name);
-  folder[FileNamePart(name) - name] = 0;  // the target's folder, with its backslash
-  if (!fits || !GetTempFileNameA(folder, "kst", 0, work)) {
+  if (!AskFileName(g_app.main_window, name, filter, kAskSave)) return 0;
+  int named = NameToWrite(name, ending);
+  DWORD found = named ? GetFileAttributesA(name) : INVALID_FILE_ATTRIBUTES;
+  bool folder = found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY);
+  if ((named == kNameChanged && found != INVALID_FILE_ATTRIBUTES && !folder &&
+       MessageBoxA(g_app.main_window, kReplaceQuestion, name, kReplaceFlags) != IDYES) ||
+      g_app.run_mode == RUN_RECORDING)
+    return 0;
+  char folder_path[kAskedCapacity];
+  CopyBounded(folder_path, sizeof folder_path, name);
+  folder_path[FileNamePart(name) - name] = 0;  // the target's folder, with its backslash
+  if (!named || folder || !GetTempFileNameA(folder_path, "kst", 0, work)) {
     ShowFailure(failure, name);
     return 0;
   }
@@ -71,7 +80,7 @@ std::uint32_t WriteRecording(const char* work, const char* target, bool ready, s
 }  // namespace
 
 void OnOpenCommand(WPARAM, LPARAM) {
-  char name[kNameCapacity];
+  char name[kAskedCapacity];
   name[0] = 0;
   // A recording or a playback started from its hotkey while the dialog was
   // up works on the recording in hand: the chosen file is then not loaded.
@@ -80,7 +89,7 @@ void OnOpenCommand(WPARAM, LPARAM) {
 }
 
 void OnSaveCommand(WPARAM, LPARAM) {
-  char name[kNameCapacity], work[MAX_PATH];
+  char name[kAskedCapacity], work[MAX_PATH];
   CopyBounded(name, sizeof name, g_app.shown_name);
   if (AskTarget(name, work, kRecordingFilter, kRecordingEnding, kSaveFailed) &&
       WriteRecording(work, name, true, 0, kSaveFailed))
@@ -88,7 +97,7 @@ void OnSaveCommand(WPARAM, LPARAM) {
 }
 
 void OnCompileCommand(WPARAM, LPARAM) {
-  char name[kNameCapacity], work[MAX_PATH];
+  char name[kAskedCapacity], work[MAX_PATH];
   CopyBounded(name, sizeof name, g_app.shown_name);
   CutEnding(name, kRecordingEnding);
   if (!AskTarget(name, work, kProgramFilter, kProgramEnding, kCompileFailed)) return;

@@ -23,7 +23,7 @@ void FillFileDialog(OPENFILENAMEA& dialog, HWND owner, char* name, const char* f
   dialog.hwndOwner = owner && IsWindow(owner) ? owner : GetForegroundWindow();
   dialog.lpstrFilter = filter;
   dialog.lpstrFile = name;
-  dialog.nMaxFile = kNameCapacity;
+  dialog.nMaxFile = kAskedCapacity;
   dialog.lpstrInitialDir = name;
   dialog.Flags = mode == kAskOpen ? OFN_LONGNAMES | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST
                                   : OFN_LONGNAMES | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
@@ -34,15 +34,10 @@ void FillFileDialog(OPENFILENAMEA& dialog, HWND owner, char* name, const char* f
 }
 
 int AskFileName(HWND owner, char* name, const char* filter, int mode) {
-  // Room past the name's capacity for the ending the dialog adds: a name too
-  // long with it comes back cut, and the caller refuses it saying so, where
-  // the dialog would close without a word.
-  char chosen[kNameCapacity + 4];
-  CopyBounded(chosen, sizeof chosen, name);
+  // A name too long once the dialog has added the ending comes back, and the
+  // caller refuses it saying so, where the dialog would close without a word.
   OPENFILENAMEA dialog;
-  FillFileDialog(dialog, owner, chosen, filter, mode);
-  dialog.nMaxFile = sizeof chosen;
-  if (!(mode == kAskOpen ? GetOpenFileNameA : GetSaveFileNameA)(&dialog)) chosen[0] = 0;
-  CopyBounded(name, kNameCapacity, chosen);
-  return chosen[0] != 0;
+  FillFileDialog(dialog, owner, name, filter, mode);
+  if (!(mode == kAskOpen ? GetOpenFileNameA : GetSaveFileNameA)(&dialog)) name[0] = 0;
+  return name[0] != 0;
 }

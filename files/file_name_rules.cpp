@@ -10,28 +10,14 @@ const char kProgramEnding[] = ".exe";
 const char kNotRecording[] = "不是一个有效的记录";
 const char kSaveFailed[] = "保存失败!";
 const char kCompileFailed[] = "编译失败!";
+const char kReplaceQuestion[] = "文件已存在。\n要替换它吗?";
 
 namespace {
 
 const char kCompiledHead[] = "编译成功: \"";
 const char kCompiledSize[] = "\"\n\n文件大小:  ";
 
-// Bytes of the character at p: 2 for a lead byte with a second byte behind it.
-std::uint32_t CharacterBytes(const char* p) {
-  unsigned char c = static_cast<unsigned char>(p[0]);
-  return c >= 0x81 && c <= 0xFE && p[1] ? 2 : 1;
-}
-
-char Folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
 }  // namespace
-
-const char* FileNamePart(const char* path) {
-  const char* part = path;
-  for (const char* p = path; *p; p += CharacterBytes(p))
-    if (*p == '\\') part = p + 1;
-  return part;
-}
 
 void AppendWhole(char* dst, std::uint32_t cap, const char* src) {
   std::uint32_t n = TextLength(dst);
@@ -48,14 +34,19 @@ bool EndsWithNoCase(const char* name, const char* ending) {
   if (length < tail) return false;
   name += length - tail;
   for (std::uint32_t i = 0; i < tail; ++i)
-    if (Folded(name[i]) != Folded(ending[i])) return false;
+    if (LowerAscii(name[i]) != LowerAscii(ending[i])) return false;
   return true;
 }
 
-int EnsureEnding(char* name, std::uint32_t cap, const char* ending) {
-  if (EndsWithNoCase(name, ending)) return 1;
-  if (TextLength(name) + TextLength(ending) >= cap) return 0;
-  return AppendBounded(name, cap, ending);
+int NameToWrite(char* name, const char* ending) {
+  auto start = static_cast<std::uint32_t>(FileNamePart(name) - name);
+  std::uint32_t asked = TextLength(name), n = asked;
+  // No second byte of a character is a dot or a blank.
+  while (n > start && (name[n - 1] == '.' || name[n - 1] == ' ')) name[--n] = 0;
+  bool add = !EndsWithNoCase(name, ending);
+  if (n == start || NamesDevice(name) || n + (add ? TextLength(ending) : 0) >= kNameCapacity) return kNameRefused;
+  if (add) AppendBounded(name, kNameCapacity, ending);
+  return add || n != asked ? kNameChanged : kNameAsAsked;
 }
 
 void CutEnding(char* name, const char* ending) {

@@ -7,8 +7,13 @@
 
 #include <cstdint>
 
+#include "core/file_name.h"  // FileNamePart, NamesDevice
+
 // Capacity of every file name and of the texts that hold one.
 constexpr std::uint32_t kNameCapacity = 256;
+// A name as a file dialog returns it: room for the ending the dialog adds to
+// a name that fills the capacity, so that it comes back to be refused here.
+constexpr std::uint32_t kAskedCapacity = kNameCapacity + 4;
 
 extern const char kRecordingFilter[];  // the file dialogs' filters
 extern const char kProgramFilter[];
@@ -17,11 +22,7 @@ extern const char kProgramEnding[];    // ".exe"
 extern const char kNotRecording[];     // the warning for a file that is no recording
 extern const char kSaveFailed[];       // followed by the path
 extern const char kCompileFailed[];    // followed by the path
-
-// The file name in a path: the text after its last backslash; the whole path
-// when it has none, empty when it ends in one. The second byte of a two-byte
-// character never counts as a backslash.
-const char* FileNamePart(const char* path);
+extern const char kReplaceQuestion[];  // asked before a file the dialog did not name is replaced
 
 // Appends as much of src behind the text in dst (cap bytes in all) as fits
 // without cutting a two-byte character in half.
@@ -30,9 +31,16 @@ void AppendWhole(char* dst, std::uint32_t cap, const char* src);
 // Whether the name ends with the ending, ASCII letters compared without case.
 bool EndsWithNoCase(const char* name, const char* ending);
 
-// Gives the name (cap bytes) the ending unless it ends with it already.
-// Returns 0, leaving the name as it was, when the ending does not fit.
-int EnsureEnding(char* name, std::uint32_t cap, const char* ending);
+// What NameToWrite made of the name.
+constexpr int kNameRefused = 0, kNameAsAsked = 1, kNameChanged = 2;
+
+// Makes the name a save dialog returned (kAskedCapacity bytes) the name of
+// the file to write: the file name's trailing dots and blanks dropped, as
+// Windows drops them, and the ending added unless it ends with it (without
+// case). Returns kNameChanged when that is not the name the dialog asked
+// about; kNameRefused when it can name no file here: nothing left of the
+// file name, a device (core/file_name.h), or too long for kNameCapacity.
+int NameToWrite(char* name, const char* ending);
 
 // Cuts the ending off the name when it ends with it.
 void CutEnding(char* name, const char* ending);

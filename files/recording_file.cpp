@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/caption.h"
+#include "core/file_name.h"
 #include "core/file_size.h"
 #include "core/heap_block.h"
 #include "core/message_box.h"
@@ -21,7 +22,8 @@ void ShowRecordingName(const char* path, std::uint32_t limit) {
 
 std::uint32_t LoadRecording(const char* path, std::int32_t offset, std::uint32_t end) {
   constexpr std::uint32_t kSpareBytes = 4096;  // zero records: the end marker and more
-  std::uint32_t size = end ? end : FileSizeOf(path);
+  // A device is never opened: it holds no recording, and may never answer.
+  std::uint32_t size = NamesDevice(path) ? 0 : end ? end : FileSizeOf(path);
   // A size that leaves no room for the spare bytes reads nothing at all.
   std::uint32_t room = size + kSpareBytes < size ? 0 : size;
   auto* block = static_cast<std::uint8_t*>(AllocateBlock(room + kSpareBytes, 1));

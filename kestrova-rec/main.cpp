@@ -170,7 +170,7 @@ int main(int argc, char** argv) {
       std::fputs(o.help ? HelpOf(c).c_str() : kVersion, stdout);
       return kDone;
     }
-    return problem.empty() ? c.run(o) : WrongUsage(problem, HelpOf(c));
+    return problem.empty() ? c.run(o) : WrongUsage(problem, c.name);
   }
-  return WrongUsage(name.empty() ? "which command?" : "unknown command " + std::string(name), kOverview);
+  return WrongUsage(name.empty() ? "which command?" : "unknown command " + std::string(name), "");
 }

@@ -47,9 +47,11 @@ struct Command {
 // Reads the command's arguments; returns an empty text or what is wrong.
 std::string ReadOptions(int argc, char** argv, const Command& c, Options& o);
 
-// Say what failed, on standard error; they return the exit status.
+// Say what failed, on standard error; they return the exit status. A wrong
+// usage is one line, then the help to try: the command's, or with no command
+// (empty) the overview's.
 int Fail(const std::string& what);
-int WrongUsage(const std::string& what, const std::string& help);
+int WrongUsage(const std::string& what, const char* command);
 
 // A path as messages show it: a terminal never gets a control byte from it.
 std::string Named(const std::string& path);
@@ -65,7 +67,7 @@ int Write(const std::string& path, const Bytes& bytes);
 // options' stub, repeat count and speed, as compile does; the exit status.
 int WriteCopy(const Options& o, const std::string& name, const Bytes& recording);
 
-// The commands; the edits' helps, which their usage errors show.
+// The commands; the edits' helps, which the command table shows.
 int Show(const Options& o);
 int Pack(const Options& o);
 int Check(const Options& o);

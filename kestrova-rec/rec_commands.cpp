@@ -13,8 +13,8 @@ int Fail(const std::string& what) {
   return kFailed;
 }
 
-int WrongUsage(const std::string& what, const std::string& help) {
-  std::fprintf(stderr, "kestrova-rec: %s\n\n%s", what.c_str(), help.c_str());
+int WrongUsage(const std::string& what, const char* command) {
+  std::fprintf(stderr, "kestrova-rec: %s\ntry 'kestrova-rec %s%s--help'\n", what.c_str(), command, *command ? " " : "");
   return kWrongUsage;
 }
 

@@ -118,12 +118,12 @@ bool ReadShift(const char* text, std::int64_t& shift) {
 
 int RetimeCommand(const Options& o) {
   std::uint64_t speed = 1000, cap = kNoCap;
-  if (!o.speed && !o.max_pause) return WrongUsage("retime needs --speed F, --max-pause S or both", kRetimeHelp);
+  if (!o.speed && !o.max_pause) return WrongUsage("retime needs --speed F, --max-pause S or both", "retime");
   if (o.speed && (!ParseThousandths(o.speed, 100000, speed) || speed < 100))
     return WrongUsage("--speed takes a factor from 0.1 to 100 (at most three decimals), not " + Quoted(o.speed),
-                      kRetimeHelp);
+                      "retime");
   if (o.max_pause && !ReadSeconds(o.max_pause, kMostPauseMs, cap))
-    return WrongUsage(SecondsWanted("--max-pause", o.max_pause), kRetimeHelp);
+    return WrongUsage(SecondsWanted("--max-pause", o.max_pause), "retime");
   Records records;
   if (!ReadRecords(o.files[0], records)) return kFailed;
   Retime(records, speed, cap);
@@ -132,9 +132,9 @@ int RetimeCommand(const Options& o) {
 
 int CutCommand(const Options& o) {
   std::uint64_t from = 0, to = kNoCap, most = kNoCap / 1000;
-  if (o.from && !ReadSeconds(o.from, most, from)) return WrongUsage(SecondsWanted("--from", o.from), kCutHelp);
-  if (o.to && !ReadSeconds(o.to, most, to)) return WrongUsage(SecondsWanted("--to", o.to), kCutHelp);
-  if (from > to) return WrongUsage("--from " + Seconds(from) + " comes after --to " + Seconds(to), kCutHelp);
+  if (o.from && !ReadSeconds(o.from, most, from)) return WrongUsage(SecondsWanted("--from", o.from), "cut");
+  if (o.to && !ReadSeconds(o.to, most, to)) return WrongUsage(SecondsWanted("--to", o.to), "cut");
+  if (from > to) return WrongUsage("--from " + Seconds(from) + " comes after --to " + Seconds(to), "cut");
   Records records, part;
   if (!ReadRecords(o.files[0], records)) return kFailed;
   std::string problem = Cut(records, from, to, part);
@@ -147,7 +147,7 @@ int CutCommand(const Options& o) {
 int JoinCommand(const Options& o) {
   std::uint64_t pause = 1000;
   if (o.pause && !ReadSeconds(o.pause, kMostPauseMs, pause))
-    return WrongUsage(SecondsWanted("--pause", o.pause), kJoinHelp);
+    return WrongUsage(SecondsWanted("--pause", o.pause), "join");
   Records joined, next;
   for (std::size_t i = 0; i < o.files.size(); ++i) {
     if (!ReadRecords(o.files[i], next)) return kFailed;
@@ -162,15 +162,13 @@ int JoinCommand(const Options& o) {
 
 int MoveCommand(const Options& o) {
   MoveEdit edit{};
-  if (!o.by[0] && !o.screen[0]) return WrongUsage("move needs --by DX DY, --screen W1xH1 W2xH2 or both", kMoveHelp);
+  if (!o.by[0] && !o.screen[0]) return WrongUsage("move needs --by DX DY, --screen W1xH1 W2xH2 or both", "move");
   if (o.by[0] && (!ReadShift(o.by[0], edit.dx) || !ReadShift(o.by[1], edit.dy)))
-    return WrongUsage("--by takes two whole numbers of pixels, not " + Quoted(o.by[0]) + " " + Quoted(o.by[1]),
-                      kMoveHelp);
+    return WrongUsage("--by takes two whole numbers of pixels, not " + Quoted(o.by[0]) + " " + Quoted(o.by[1]), "move");
   for (int i = 0; i < 2 && o.screen[i]; ++i)
     if (!ReadSize(o.screen[i], i ? edit.to : edit.from))
       return WrongUsage("--screen takes sizes such as 1920x1080 (2 to 65535 pixels each way), not " +
-                            Quoted(o.screen[i]),
-                        kMoveHelp);
+                        Quoted(o.screen[i]), "move");
   edit.clamp = o.screen[1] ? edit.to : edit.from;
   Records records;
   if (!ReadRecords(o.files[0], records)) return kFailed;

@@ -11,6 +11,8 @@
 #include <io.h>
 #include <stdlib.h>
 #include <windows.h>
+
+#include "core/file_name.h"
 #else
 #include <unistd.h>
 #endif
@@ -34,12 +36,16 @@ bool ReplaceWith(const std::string& work, const std::string& path) {
   return false;
 }
 bool FlushFolder(const std::string&) { return true; }  // the write-through rename did it
+// Windows opens a device for such a name in every folder: reading it may wait
+// for ever, and what is written to it is no file.
+bool IsDevice(const std::string& path) { return NamesDevice(path.c_str()); }
 #else
 constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL;
 int Pid() { return static_cast<int>(getpid()); }
 bool Flush(int fd) { return fsync(fd) == 0; }
 bool KeepMode(int fd, mode_t mode) { return fchmod(fd, mode & 07777) == 0; }
 bool ReplaceWith(const std::string& work, const std::string& path) { return std::rename(work.c_str(), path.c_str()) == 0; }
+bool IsDevice(const std::string&) { return false; }  // a name is only a name here
 // The folder holds the rename: it is synced too. A file system that cannot
 // sync a folder (EINVAL) offers no more than the rename.
 bool FlushFolder(const std::string& path) {
@@ -56,6 +62,8 @@ bool FlushFolder(const std::string& path) {
 #endif
 
 std::string Reason() { return std::strerror(errno); }
+
+const char kDevice[] = "a device, not a file (Windows keeps the name for one in every folder)";
 
 // Writes everything to the open descriptor; false with errno on a failure.
 bool WriteFully(int fd, const char* data, std::size_t n) {
@@ -74,6 +82,7 @@ bool WriteFully(int fd, const char* data, std::size_t n) {
 }  // namespace
 
 std::string ReadWhole(const std::string& path, Bytes& bytes) {
+  if (path != "-" && IsDevice(path)) return kDevice;
   std::FILE* in = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
   if (!in) return Reason();
   static char chunk[1 << 16];
@@ -90,6 +99,7 @@ std::string WriteWhole(const std::string& path, const void* data, std::size_t n)
     if (std::fwrite(data, 1, n, stdout) != n || std::fflush(stdout) != 0) return Reason();
     return {};
   }
+  if (IsDevice(path)) return kDevice;
   struct stat existing;
   bool replaces = stat(path.c_str(), &existing) == 0;
   if (replaces) {

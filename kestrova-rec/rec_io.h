@@ -9,7 +9,9 @@
 #include "kestrova-rec/rec_file.h"
 
 // Reads the whole file ("-": standard input). Returns an empty text, or the
-// system's reason ("No such file or directory", "Is a directory").
+// system's reason ("No such file or directory", "Is a directory"). On
+// Windows a name that stands for a device in every folder (con, com1, ...:
+// core/file_name.h) is refused unopened, saying so.
 std::string ReadWhole(const std::string& path, Bytes& bytes);
 
 /*
@@ -18,9 +20,10 @@ std::string ReadWhole(const std::string& path, Bytes& bytes);
  * the file only once it is complete; on any failure only the work file is
  * removed. The work file is flushed to the disk before the rename, and the
  * rename after it; the replaced file's permission bits stay. An existing
- * folder, device or read-only file is refused and left as it was. Returns an
- * empty text, or why nothing was written (or, when the folder would not sync
- * after the rename, why the new file is not known to be on the disk).
+ * folder, device or read-only file is refused and left as it was, and on
+ * Windows a device's name in any folder. Returns an empty text, or why
+ * nothing was written (or, when the folder would not sync after the rename,
+ * why the new file is not known to be on the disk).
  */
 std::string WriteWhole(const std::string& path, const void* data, std::size_t n);
 

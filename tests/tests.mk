@@ -59,8 +59,10 @@ test: images native-tests wine-tests
 	tools/check_layers.sh
 	tools/run_tests.sh
 
+# Before a release: ten million inputs a fuzzer, merged into the corpus kept
+# in tests/fuzz/corpus (tools/run_fuzzers.sh).
 fuzz: $(FUZZERS)
-	tools/run_fuzzers.sh 300
+	tools/run_fuzzers.sh --long
 
 # --- kestrova-rec: its native tests and its fuzzer (kestrova-rec/) --------------
 REC_LIB_SRCS := $(filter-out kestrova-rec/main.cpp,$(REC_TOOL_SRCS))

@@ -404,16 +404,17 @@ class Program:
 
 
 class Target(Program):
-    """target.exe, logging to target.log in the case's folder."""
+    """target.exe, logging to target.log in the case's folder (the keys' scan codes too, when asked)."""
 
-    def __init__(self, case):
+    def __init__(self, case, scans=False):
         self.log_path = case.folder / "target.log"
-        super().__init__(case, TARGET_EXE, wine_path(self.log_path))
+        super().__init__(case, TARGET_EXE, wine_path(self.log_path), *["scans"][:scans])
         wait_until("the target's first log line", lambda: self.alive() or self.lines(), lambda l: l[:1] == ["ready"])
         self.window = self.wait_window("KestrovaE2ETarget")
 
-    def lines(self):
-        return self.log_path.read_text("ascii").splitlines() if self.log_path.exists() else []
+    def lines(self, scans=False):
+        lines = self.log_path.read_text("ascii").splitlines() if self.log_path.exists() else []
+        return lines if scans else [line.split(" scan ")[0] for line in lines]
 
     def clear(self):
         self.log_path.write_bytes(b"")

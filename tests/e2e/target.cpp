@@ -1,10 +1,11 @@
-// target.exe LOG: a window (class "KestrovaE2ETarget", at 40, 40, 360 x 240)
+// target.exe LOG [scans]: a window (class "KestrovaE2ETarget", at 40, 40, 360 x 240)
 // for the end-to-end tests to aim input at. It appends a line for every key
 // and left-button message to the file LOG (a Windows path), opened and
 // closed for every line, and never sends input itself. Lines, ASCII:
 //   ready                          once, when the window is shown
-//   keydown VK [ext]               WM_KEYDOWN (also keyup, syskeydown,
-//                                  syskeyup); "ext": lParam bit 24 is set
+//   keydown VK [ext] [scan N]      WM_KEYDOWN (also keyup, syskeydown,
+//                                  syskeyup); "ext": lParam bit 24 is set;
+//                                  with "scans" given, N: lParam's bits 16-23
 //   lbuttondown X Y                WM_LBUTTONDOWN at client X Y (also
 //                                  lbuttonup, lbuttondblclk)
 //   mbuttondown N X Y              WM_MBUTTONDOWN (also mbuttonup, xbuttondown,
@@ -20,6 +21,7 @@
 namespace {
 
 char g_log_path[MAX_PATH * 2];
+bool g_scans;
 
 void Note(const char* line) {
   HANDLE file = CreateFileA(g_log_path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -35,10 +37,11 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
   static const char* const kButtons[] = {"lbuttondown", "lbuttonup", "lbuttondblclk"};
   static const char* const kOthers[] = {"mbuttondown", "mbuttonup", nullptr,    "mousewheel",
                                         "xbuttondown", "xbuttonup", nullptr, "mousehwheel"};
-  char line[64];
+  char line[64], scan[16] = "";
   if (message >= WM_KEYDOWN && message <= WM_SYSKEYUP && kKeys[message - WM_KEYDOWN]) {
-    std::snprintf(line, sizeof line, "%s %u%s\r\n", kKeys[message - WM_KEYDOWN], static_cast<unsigned>(wparam),
-                  (lparam >> 24) & 1 ? " ext" : "");
+    if (g_scans) std::snprintf(scan, sizeof scan, " scan %u", static_cast<unsigned>(lparam >> 16) & 0xFF);
+    std::snprintf(line, sizeof line, "%s %u%s%s\r\n", kKeys[message - WM_KEYDOWN], static_cast<unsigned>(wparam),
+                  (lparam >> 24) & 1 ? " ext" : "", scan);
     Note(line);
     // Keys with Alt would otherwise enter the system menu's keyboard mode
     // and swallow the keys after them.
@@ -63,8 +66,9 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) return 2;
+  if (argc != 2 && argc != 3) return 2;
   std::snprintf(g_log_path, sizeof g_log_path, "%s", argv[1]);
+  g_scans = argc == 3;
   WNDCLASSA wc = {};
   wc.style = CS_DBLCLKS;  // a double click must show as one
   wc.lpfnWndProc = TargetProc;

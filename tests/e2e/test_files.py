@@ -72,7 +72,7 @@ def wait_runs(target, run, runs, what, copy=None):
 def test_open_and_save_through_the_dialogs_and_play(t):
     # The recording holds records behind an end marker: never played, but part of it. A file that is none leaves it
     # in place, and an editor's backup name beside the saved file (here a folder) is never touched.
-    program, target = t.start(), Target(t)
+    program, target = t.start(), Target(t, scans=True)
     data, run = macro(t, target, "wren")
     data += bytes(20) + data[20:40]
     (t.folder / "my macro.rec").write_bytes(data)
@@ -95,6 +95,35 @@ def test_open_and_save_through_the_dialogs_and_play(t):
     target.clear()
     program.push(PLAY)
     wait_runs(target, run, 1, "played from the play button after opening")
+    # The file holds no scan codes: each key comes with its own all the same, for programs that read those.
+    expect_equal({(int(w[1]), int(w[-1])) for w in map(str.split, target.lines(scans=True)) if w[-2:-1] == ["scan"]},
+                 {(87, 0x11), (82, 0x13), (69, 0x12), (78, 0x31), (46, 0x53), (37, 0x4B), (17, 0x1D)},
+                 "keys played and their scan codes as the target got them (set 1: W, R, E, N, Delete, Left, Ctrl)")
+
+
+def test_a_name_given_its_ending_is_asked_about_before_it_is_replaced(t):
+    # The dialogs ask about demo.v2 and tool.v2, which are no files; the program then asks about the files it would
+    # write. Return (its default: No) writes nothing, Y replaces the file.
+    program, records = t.start(), RECORD.pack(0x200, 5, 5, 10000, 0) + RECORD.pack(0x200, 6, 6, 10100, 0)
+    (t.folder / "new.rec").write_bytes(records)
+    (t.folder / "demo.v2.rec").write_bytes(b"yesterday's recording")
+    (t.folder / "tool.v2.exe").write_bytes(b"yesterday's tool")
+    through_dialog(t, program, OPEN, "", "记录文件 (*.rec)", "new.rec")
+    for button, proposed, kind, typed, name in ((SAVE, "new.rec", "记录文件 (*.rec)", "demo.v2", "demo.v2.rec"),
+                                                (COMPILE, "demo.v2", "程序文件 (*.exe)", "tool.v2", "tool.v2.exe")):
+        old = (t.folder / name).read_bytes()
+        for answer in ("Return", "y"):
+            # Asked a second time, the program has done all it does after the first answer.
+            through_dialog(t, program, button, proposed, kind, typed)
+            box = program.box(wine_path(t.folder / name))
+            expect_equal(([c.text for c in program.children(box) if c.cls == "Static" and c.text],
+                          (t.folder / name).read_bytes(), list(t.folder.glob("*.tmp"))),
+                         (["文件已存在。\n要替换它吗?"], old, []), f"the question about {name}, and the files then")
+            program.answer(box, answer)
+        program.answer(program.box("Kestrova")) if button == COMPILE else program.wait_caption(name)
+        got = (t.folder / name).read_bytes()
+        expect_equal((len(got), got[-len(records):], list(t.folder.glob("*.tmp"))),
+                     (len(records) + STUB_SIZE * (button == COMPILE), records, []), f"{name} after Y, and work files")
 
 
 def test_a_click_plays_where_it_was_made_and_a_stopped_playback_saves_whole(t):

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "core/certificate_table.h"
+#include "core/file_name.h"
+#include "core/text.h"
 #include "core/window_note.h"
 #include "files/file_name_rules.h"
 #include "files/recording_rules.h"
@@ -78,7 +80,7 @@ void CheckNames(const std::uint8_t* data, std::size_t size) {
 
   const char* part = FileNamePart(name);
   Require(part >= name && part <= name + length);
-  Require(part == name || part[-1] == '\\');
+  Require(part == name || part[-1] == '\\' || part[-1] == '/');
 
   char path[kNameCapacity + 1];
   path[kNameCapacity] = 'G';
@@ -94,13 +96,14 @@ void CheckNames(const std::uint8_t* data, std::size_t size) {
   Require(shown[32] == 'G' && std::strlen(shown) <= 29);
   Require(std::strncmp(shown, name, std::strlen(shown)) == 0);
 
-  std::string before = path;
-  if (EnsureEnding(path, kNameCapacity, kRecordingEnding)) {
-    Require(EndsWithNoCase(path, kRecordingEnding));
-  } else {
-    Require(before == path && before.size() + 4 >= kNameCapacity);
-  }
-  Require(path[kNameCapacity] == 'G' && std::strlen(path) < kNameCapacity);
+  char asked[kAskedCapacity + 1];
+  asked[kAskedCapacity] = 'G';
+  CopyBounded(asked, kAskedCapacity, name);
+  const std::string typed = asked;
+  int named = NameToWrite(asked, kRecordingEnding);
+  Require(asked[kAskedCapacity] == 'G');
+  Require(named == kNameRefused || (std::strlen(asked) < kNameCapacity && EndsWithNoCase(asked, kRecordingEnding) &&
+                                    !NamesDevice(asked) && (named == kNameChanged) == (typed != asked)));
   CutEnding(path, kRecordingEnding);
   Require(std::strlen(path) < kNameCapacity);
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/certificate_table.h"
+#include "core/file_name.h"
 #include "files/file_name_rules.h"
 #include "files/recording_rules.h"
 
@@ -35,7 +36,7 @@ TEST(FileNames, NamePartAndWholeCharacters) {
     std::string path, part;
   } parts[] = {
       {"C:\\macros\\demo.rec", "demo.rec"}, {"demo.rec", "demo.rec"}, {"C:\\macros\\", ""}, {"", ""},
-      {"C:/macros/demo.rec", "C:/macros/demo.rec"}, {"C:\\" + kCheng + ".rec", kCheng + ".rec"},
+      {"C:/macros/demo.rec", "demo.rec"}, {"C:\\" + kCheng + ".rec", kCheng + ".rec"},
       {"C:\\x\\" + kCheng + "\\b.rec", "b.rec"}, {"C:\\" + kCheng + kCheng, kCheng + kCheng},
   };
   for (const Case& c : parts) EXPECT_EQ(std::string(FileNamePart(c.path.c_str())), c.part) << c.path;
@@ -61,32 +62,47 @@ TEST(FileNames, NamePartAndWholeCharacters) {
   }
 }
 
-TEST(FileNames, EndingsGivenOnceComparedWithoutCaseAndCut) {
+// The file a save writes is the one the dialog asked about, or the user is
+// asked again (kNameChanged); a name no file can have is refused.
+TEST(FileNames, NameToWriteAddsTheEndingOnceDropsWhatWindowsDropsAndRefusesDevices) {
+  const std::string n251 = Times(251, "n");
   struct Case {
-    std::string name;
+    std::string asked;
     const char* ending;
     int result;
-    std::string given, cut;  // after EnsureEnding; after CutEnding(".rec") of the original
+    std::string written, cut;  // after NameToWrite; after CutEnding(".rec") of the name asked
   } cases[] = {
-      {"demo", ".rec", 1, "demo.rec", "demo"},     {"demo.REC", ".rec", 1, "demo.REC", "demo"},
-      {"rec", ".rec", 1, "rec.rec", "rec"},        {"", ".rec", 1, ".rec", ""},
-      {".rec", ".rec", 1, ".rec", ""},             {"a.rec.rec", ".rec", 1, "a.rec.rec", "a.rec"},
-      {"demo.rec", ".exe", 1, "demo.rec.exe", "demo"}, {"demo.Exe", ".exe", 1, "demo.Exe", "demo.Exe"},
-      {"demo.rec ", ".rec", 1, "demo.rec .rec", "demo.rec "},
-      {Times(251, "n"), ".rec", 1, Times(251, "n") + ".rec", Times(251, "n")},
-      {Times(252, "n"), ".rec", 0, Times(252, "n"), Times(252, "n")},
+      {"C:\\m\\demo", ".rec", kNameChanged, "C:\\m\\demo.rec", "C:\\m\\demo"},
+      {"demo.v2", ".rec", kNameChanged, "demo.v2.rec", "demo.v2"}, {"tool.v2", ".exe", kNameChanged, "tool.v2.exe", ""},
+      {"demo.REC", ".rec", kNameAsAsked, "demo.REC", "demo"}, {"a.rec.rec", ".rec", kNameAsAsked, "a.rec.rec", "a.rec"},
+      {"demo.rec", ".exe", kNameChanged, "demo.rec.exe", "demo"}, {"demo.Exe", ".exe", kNameAsAsked, "demo.Exe", ""},
+      {"demo.rec. . ", ".rec", kNameChanged, "demo.rec", "demo.rec. . "},
+      {"demo  .", ".rec", kNameChanged, "demo.rec", ""},
+      {"x\\" + kCheng + ". ", ".rec", kNameChanged, "x\\" + kCheng + ".rec", ""},  // a second byte is no folder
+      {"C:\\m\\. .", ".rec", kNameRefused, "", ""}, {"C:\\m\\", ".rec", kNameRefused, "", ""},
+      {"C:\\m\\Nul.v2", ".rec", kNameRefused, "", ""}, {"C:\\m\\com1 ", ".exe", kNameRefused, "", ""},
+      {n251, ".rec", kNameChanged, n251 + ".rec", ""}, {n251 + "  ", ".rec", kNameChanged, n251 + ".rec", ""},
+      {n251 + ".rec", ".rec", kNameAsAsked, n251 + ".rec", n251}, {n251 + "n", ".rec", kNameRefused, "", ""},
+      {n251 + "n.rec", ".rec", kNameRefused, "", ""},  // as the dialog returns a name typed without the ending
   };
   for (const Case& c : cases) {
-    char name[kNameCapacity + 8];
+    char name[kAskedCapacity + 8];
     std::memset(name, '#', sizeof name);
-    std::strcpy(name, c.name.c_str());
-    EXPECT_EQ(EnsureEnding(name, kNameCapacity, c.ending), c.result) << c.name;
-    EXPECT_EQ(std::string(name), c.given) << c.name;
-    EXPECT_EQ(name[kNameCapacity], '#') << c.name << ": wrote past the name";
-    std::strcpy(name, c.name.c_str());
+    std::strcpy(name, c.asked.c_str());
+    const int result = NameToWrite(name, c.ending);
+    EXPECT_EQ(result, c.result) << c.asked;
+    EXPECT_EQ(result ? std::string(name) : "", c.written) << c.asked;
+    EXPECT_EQ(name[kAskedCapacity], '#') << c.asked << ": wrote past the name";
+    std::strcpy(name, c.asked.c_str());
     CutEnding(name, kRecordingEnding);
-    EXPECT_EQ(std::string(name), c.cut) << c.name;
+    EXPECT_EQ(c.cut.empty() ? "" : std::string(name), c.cut) << c.asked;
   }
+  const char* devices[] = {"con", "C:\\m\\CON", "nul.txt", "NUL.tar.gz", "Com9.rec", "lpt1  .exe", "aux", "prn. ",
+                           "conin$", "CONOUT$.x", "C:/m/lpt3", "\\\\.\\C:", "//./pipe/x"};
+  const std::string files[] = {"com0", "com10", "lpt", "cons", "console.rec", "icon", "C:\\con\\x.rec", "com#",
+                               " nul", "\\\\?\\C:\\x", kCheng + "con"};
+  for (const char* device : devices) EXPECT_TRUE(NamesDevice(device)) << device;
+  for (const std::string& file : files) EXPECT_FALSE(NamesDevice(file.c_str())) << file;
 }
 
 TEST(FileNames, CommandLinePathLosesItsQuotesAndIsRefusedWhenCut) {

@@ -402,7 +402,8 @@ TEST(RecTool, CommandLine) {
       {"show bad.rec", 1, "bad.rec: 3 bytes are not a whole number"},
       {"show s.exe", 1, "nothing appended"},
       {"pack -o --fast a.txt", 2, "not the option --fast"},
-      {"pack -o x.rec -o y.rec a.txt", 2, "-o is given twice"},
+      {"pack -o x.rec -o y.rec a.txt", 2, "-o is given twice\ntry 'kestrova-rec pack --help'\n"},
+      {"pick a.rec", 2, "unknown command pick\ntry 'kestrova-rec --help'\n"},
       {"pack --output=x.rec -- -t.txt", 0, ""},
       {"--version", 0, "kestrova-rec 1."},
   };
@@ -414,6 +415,7 @@ TEST(RecTool, CommandLine) {
     int status = pclose(run);
     EXPECT_EQ(WEXITSTATUS(status), c.status) << c.args << "\n" << said;
     EXPECT_NE(said.find(c.says), std::string::npos) << c.args << "\n" << said;
+    EXPECT_TRUE(c.status != 2 || std::count(said.begin(), said.end(), '\n') == 2) << "a usage error, then the help to try";
   }
   EXPECT_EQ(Slurp((dir / "s.exe").string()), std::string(stub.begin(), stub.end())) << "the stub kept";
   EXPECT_EQ(Slurp((dir / "a.rec").string()).size(), kStubSize + 20) << "replaced when asked for";

@@ -133,6 +133,7 @@ WINE_TEST(SaveAndCompileThatFailSaySoAndLeaveNoFile) {
                             OPEN_EXISTING, 0, nullptr);
   WriteBytes(f + "kept.rec", "mine");
   WriteBytes(f + "kept.exe", "mine");
+  CreateDirectoryA((f + "folder.rec").c_str(), nullptr);
   struct Case {
     void (*command)(WPARAM, LPARAM);
     std::string own, typed;
@@ -143,6 +144,8 @@ WINE_TEST(SaveAndCompileThatFailSaySoAndLeaveNoFile) {
       {OnSaveCommand, "", long_name, long_name},  // no room for the ending
       {OnSaveCommand, "", f + "locked.rec", f + "locked.rec"},
       {OnSaveCommand, "", f + "kept.rec", f + "kept.rec", true},
+      {OnSaveCommand, "", f + "con", f + "con.rec"},  // a device in every folder
+      {OnSaveCommand, "", f + "folder", f + "folder.rec"},
       {OnCompileCommand, RealImage(), f + "missing\\x", f + "missing\\x.exe"},
       {OnCompileCommand, f + "no-such-program.exe", f + "y", f + "y.exe"},
       {OnCompileCommand, f, f + "z", f + "z.exe"},  // a folder cannot be copied
@@ -150,6 +153,7 @@ WINE_TEST(SaveAndCompileThatFailSaySoAndLeaveNoFile) {
       {OnCompileCommand, RealImage(), long_name, long_name},
       {OnCompileCommand, RealImage(), f + "locked.exe", f + "locked.exe"},
       {OnCompileCommand, RealImage(), f + "kept.exe", f + "kept.exe", true},
+      {OnCompileCommand, RealImage(), f + "NUL .v2", f + "NUL .v2"},
   };
   HWND window = MakeMainWindow();
   NoteFlushAndMove(true);
@@ -159,7 +163,8 @@ WINE_TEST(SaveAndCompileThatFailSaySoAndLeaveNoFile) {
     SetRecording(Keys("AB"), "", 4);
     CopyBounded(g_app.shown_name, sizeof g_app.shown_name, "kept.rec");
     SetWindowTextA(window, "kept.rec");
-    const bool existed = Exists(c.named);  // first asked whether to replace it
+    const bool existed = Exists(c.named);  // first asked whether to replace it (a device too)
+    const std::string before = ReadBytes(c.named);
     g_flush_fails = c.flush_fails;
     const std::vector<SeenBox> seen = Answered({c.typed}, [&] { c.command(0, 0); });
     const std::string what = c.typed.substr(f.size()) + (c.command == OnSaveCommand ? ", saved" : ", compiled");
@@ -168,7 +173,7 @@ WINE_TEST(SaveAndCompileThatFailSaySoAndLeaveNoFile) {
               (existed ? "3 " : "2 ") + ("Kestrova: " + (failure + c.named).substr(0, 255)) + " | kept.rec",
               what + ": boxes, the failure, the caption");
     WIN32_FIND_DATAA work;
-    EXPECT_TRUE(ReadBytes(c.named) == (existed ? "mine" : "") && !Exists(long_name + ".rec") &&
+    EXPECT_TRUE(ReadBytes(c.named) == before && !Exists(long_name + ".rec") &&
                     !Exists(long_name + ".exe") && FindFirstFileA((f + "*.tmp").c_str(), &work) == INVALID_HANDLE_VALUE,
                 what + ": no file left (no work file either), one that was there unchanged");
   }

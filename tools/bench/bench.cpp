@@ -29,7 +29,7 @@
 #include <cstring>
 
 #include "core/state.h"
-#include "tools/bench/bench.h"
+#include "tools/bench/bench_parts.h"
 
 int main(int argc, char** argv) {
   ResetAppState();

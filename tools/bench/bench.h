@@ -1,6 +1,7 @@
-// What the parts of bench.exe share: the clock and the figures, the main
-// window as the program makes it, and records made up for the parts to play
-// or append.
+// What the parts of bench.exe share, defined once in bench_measure.cpp: the
+// clock and the figures, the main window as the program makes it, and
+// records made up for the parts to play or append. It knows none of the
+// parts (bench_parts.h names them).
 #ifndef KESTROVA_BENCH_H
 #define KESTROVA_BENCH_H
 
@@ -30,13 +31,5 @@ inline InputEvent KeyRecord(bool down, std::uint32_t vk, std::uint32_t time) {
 inline InputEvent MoveRecord(std::int32_t x, std::int32_t y, std::uint32_t time) {
   return InputEvent{512u, static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), time, 0};
 }
-
-void BenchCapture();
-void BenchPace();
-void BenchPaceMoves();
-void BenchGrowthRule();
-void BenchGrowthSteps();
-void WritePace(const char* path);
-void BenchFiles(int count, char** paths);
 
 #endif

@@ -6,6 +6,7 @@
 #include "core/state.h"
 #include "record/capture.h"
 #include "tools/bench/bench.h"
+#include "tools/bench/bench_parts.h"
 
 namespace {
 

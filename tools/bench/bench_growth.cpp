@@ -8,6 +8,7 @@
 #include "record/capture.h"
 #include "record/capture_rules.h"
 #include "tools/bench/bench.h"
+#include "tools/bench/bench_parts.h"
 
 namespace {
 

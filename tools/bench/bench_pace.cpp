@@ -11,6 +11,7 @@
 #include "core/run_mode.h"
 #include "core/state.h"
 #include "tools/bench/bench.h"
+#include "tools/bench/bench_parts.h"
 
 namespace {
 
