@@ -72,18 +72,17 @@ int ReachWindow(HWND window, const InputEvent* records, std::uint32_t capacity) 
   HWND found = f.window ? f.window : FindWindowOfNote(f);
   if (found && NoteWindowFor(records[p]) == NOTE_FOREGROUND && !InFront(found) && !SetForegroundWindow(found))
     found = f.window = nullptr;
-  std::uint32_t now = GetTickCount();
+  std::uint32_t now = GetTickCount(), waited = f.wait_start ? now - f.wait_start : 0;
   if (found) {
-    if (f.wait_start) g_app.start_tick += now - f.wait_start;
+    g_app.start_tick += waited;
     f.wait_start = 0;
     return 1;
   }
-  if (!f.wait_start) {
-    f.wait_start = now;
-  } else if (now - f.wait_start >= WaitLimit(g_app.window_wait)) {
+  if (waited >= WaitLimit(g_app.window_wait)) {
     WindowNeverCame(f.note);
     return 0;
   }
+  if (!f.wait_start) f.wait_start = now;
   SetTimer(window, TIMER_PLAYBACK, kLookAgainDelay, nullptr);
   return 0;
 }

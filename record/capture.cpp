@@ -32,9 +32,10 @@ int MakeRoom() {
 }
 
 // Appends the record, noting the foreground window in it.
-void Append(InputEvent record) {
-  record.window = HandleBits(GetForegroundWindow());
-  g_app.event_buffer[g_app.event_count++] = record;
+void Append(const InputEvent& record) {
+  InputEvent& appended = g_app.event_buffer[g_app.event_count++];
+  appended = record;
+  appended.window = HandleBits(GetForegroundWindow());
 }
 
 // Puts a note before the record about to be appended (at its time), when it
