@@ -18,8 +18,8 @@ int DescribeWindow(HWND window, WindowNote& note) {
   GetWindowRect(window, &outer);
   note.left = outer.left;
   note.top = outer.top;
-  // Windows keeps a window's extent within 0 to 65535 pixels (the tracking
-  // size), so it goes into the note as it is.
+  // Unclamped: a window 65536 pixels wide or more would only be shown with a
+  // wrong size, as playback goes by the top-left corner alone.
   note.width = static_cast<std::uint32_t>(outer.right - outer.left);
   note.height = static_cast<std::uint32_t>(outer.bottom - outer.top);
   return 1;
