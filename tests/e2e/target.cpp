@@ -1,7 +1,10 @@
-// target.exe LOG: a window (class "KestrovaE2ETarget", at 40, 40, 360 x 240)
-// for the end-to-end tests to aim input at. It appends a line for every key
-// and left-button message to the file LOG (a Windows path), opened and
-// closed for every line, and never sends input itself. Lines, ASCII:
+// target.exe LOG [CLASS [TITLE [LEFT TOP [DELAY]]]]: a window (by default of
+// class "KestrovaE2ETarget", titled "Kestrova test target", at 40, 40), 360 x
+// 240, opened DELAY ms after the start, for the end-to-end tests to aim input
+// at; with another class it stands for another program's window at a place a
+// test chooses. It appends a line for every key and left-button message to
+// the file LOG (a Windows path), opened and closed for every line, and never
+// sends input itself. Lines, ASCII:
 //   ready                          once, when the window is shown
 //   keydown VK [ext]               WM_KEYDOWN (also keyup, syskeydown,
 //                                  syskeyup); "ext": lParam bit 24 is set
@@ -15,6 +18,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -63,17 +67,19 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) return 2;
+  if (argc < 2 || argc == 5 || argc > 7) return 2;
   std::snprintf(g_log_path, sizeof g_log_path, "%s", argv[1]);
+  if (argc == 7) Sleep(static_cast<DWORD>(std::atoi(argv[6])));
   WNDCLASSA wc = {};
   wc.style = CS_DBLCLKS;  // a double click must show as one
   wc.lpfnWndProc = TargetProc;
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  wc.lpszClassName = "KestrovaE2ETarget";
+  wc.lpszClassName = argc > 2 ? argv[2] : "KestrovaE2ETarget";
   if (!RegisterClassA(&wc)) return 1;
-  HWND window = CreateWindowExA(0, wc.lpszClassName, "Kestrova test target", WS_OVERLAPPEDWINDOW, 40, 40, 360, 240,
+  HWND window = CreateWindowExA(0, wc.lpszClassName, argc > 3 ? argv[3] : "Kestrova test target", WS_OVERLAPPEDWINDOW,
+                                argc > 5 ? std::atoi(argv[4]) : 40, argc > 5 ? std::atoi(argv[5]) : 40, 360, 240,
                                 nullptr, nullptr, wc.hInstance, nullptr);
   if (!window) return 1;
   ShowWindow(window, SW_SHOWNORMAL);
