@@ -121,17 +121,6 @@ def test_a_click_plays_where_it_was_made_and_a_stopped_playback_saves_whole(t):
     wait_runs(target, click_lines(*CLICK_AT) + key_lines(word), 1, "played from the play button")
 
 
-def test_command_line_path_with_blanks_plays_at_once(t):
-    target = Target(t)
-    data, run = macro(t, target, "finch")
-    (t.folder / "my macros").mkdir()
-    (t.folder / "my macros" / "a b.rec").write_bytes(data)
-    target.clear()
-    program = t.start(None, wine_path(t.folder / "my macros" / "a b.rec"))
-    wait_runs(target, run, 1, "played from the command line")
-    program.wait_caption("a b.rec")
-
-
 def test_compiled_copies(t):
     program, target = t.start(), Target(t)
     data, run = macro(t, target, "heron")
