@@ -58,7 +58,7 @@ void OnDestroy(HWND window) {
     g_app.toolbar_mask = nullptr;
   }
   KillTimer(window, TIMER_POLL);
-  PostQuitMessage(0);
+  PostQuitMessage(g_app.exit_code);
 }
 
 void OnKeyDown(WPARAM key) {

@@ -33,6 +33,8 @@ void ReadSettings(std::int32_t screen_w, std::int32_t screen_h, std::int32_t win
   top = ReadInt("window_y", top);
   g_app.tips = static_cast<std::uint8_t>(ReadInt("tips", 1));
   g_app.playback_speed = static_cast<std::uint8_t>(ReadInt("speed", 0));
+  g_app.follow_windows = static_cast<std::uint8_t>(ReadInt("follow_windows", 1));
+  g_app.window_wait = ReadInt("window_wait", 10);
 }
 
 void WriteSettings() {
@@ -47,4 +49,6 @@ void WriteSettings() {
   WriteInt("window_y", r.top);
   WriteInt("tips", g_app.tips);
   WriteInt("speed", g_app.playback_speed);
+  WriteInt("follow_windows", g_app.follow_windows);
+  WriteInt("window_wait", g_app.window_wait);
 }

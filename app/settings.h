@@ -6,13 +6,14 @@
 #include <cstdint>
 
 // Sets the save-settings flag from the file's presence and reads the tips
-// flag and the playback speed into the state; returns the saved window
-// position, or the centred one where none is saved.
+// flag, the playback speed, whether to follow windows and how long to wait
+// for one into the state; returns the saved window position, or the centred
+// one where none is saved.
 void ReadSettings(std::int32_t screen_w, std::int32_t screen_h, std::int32_t window_w, std::int32_t window_h,
                   std::int32_t& left, std::int32_t& top);
 
-// Writes the window's position, the tips flag and the speed when saving is
-// on; otherwise deletes the file. Nothing at all when the run has no
+// Writes the window's position and the settings read when saving is on;
+// otherwise deletes the file. Nothing at all when the run has no
 // settings path.
 void WriteSettings();
 

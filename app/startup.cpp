@@ -70,7 +70,7 @@ int Startup(HINSTANCE instance, const char* command_tail, int show_command) {
   // own file nor a settings file beside it can be trusted.
   DWORD length = GetModuleFileNameA(nullptr, g_app.own_path, 255);
   g_app.own_path[254] = 0;
-  bool self_playing = OwnRecordsEnd() > static_cast<std::uint32_t>(g_app.stub_size);
+  bool self_playing = IsSelfPlayingCopy();
   if (length > 0 && length < 255) MakeSettingsPath(g_app.settings_path, g_app.own_path);
 
   std::int32_t screen_w = GetSystemMetrics(SM_CXSCREEN), screen_h = GetSystemMetrics(SM_CYSCREEN);

@@ -17,6 +17,7 @@ void WriteCaption() {
   in.continuous_playback = g_app.continuous_playback;
   in.tips = g_app.tips;
   in.shown_name = g_app.shown_name;
+  if (g_app.following.wait_start) in.awaited = &g_app.following.note;
   POINT cursor = {};
   RECT outer = {};
   GetCursorPos(&cursor);

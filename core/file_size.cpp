@@ -26,3 +26,5 @@ std::uint32_t OwnRecordsEnd() {
   return RecordsEnd(reinterpret_cast<const std::uint8_t*>(GetModuleHandleA(nullptr)), 1024,
                     FileSizeOf(g_app.own_path), static_cast<std::uint32_t>(g_app.stub_size));
 }
+
+bool IsSelfPlayingCopy() { return OwnRecordsEnd() > static_cast<std::uint32_t>(g_app.stub_size); }

@@ -13,4 +13,8 @@ std::uint32_t FileSizeOf(const char* path);
 // for a self-playing copy (its records).
 std::uint32_t OwnRecordsEnd();
 
+// Whether this is a self-playing copy: its own file holds records past the
+// stub size.
+bool IsSelfPlayingCopy();
+
 #endif

@@ -32,7 +32,8 @@
 #define CMD_ABOUT 0x8010
 #define CMD_TIPS 0x8011
 #define CMD_SAVE_SETTINGS 0x8012
-#define CMD_LAST CMD_SAVE_SETTINGS
+#define CMD_FOLLOW_WINDOWS 0x8013
+#define CMD_LAST CMD_FOLLOW_WINDOWS
 
 // The command table: one row per command, ROW(id, gate, handler). The gate
 // says in which run modes the command runs (core/admission.h); the handler is
@@ -53,6 +54,7 @@
   ROW(CMD_WEBSITE, GATE_NONE, OpenWebSite)               \
   ROW(CMD_ABOUT, GATE_NONE, ShowAbout)                   \
   ROW(CMD_TIPS, GATE_NONE, ApplySetting)                 \
-  ROW(CMD_SAVE_SETTINGS, GATE_NONE, ApplySetting)
+  ROW(CMD_SAVE_SETTINGS, GATE_NONE, ApplySetting)        \
+  ROW(CMD_FOLLOW_WINDOWS, GATE_NONE, ApplySetting)
 
 #endif

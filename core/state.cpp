@@ -15,5 +15,7 @@ void ResetAppState() {
   g_app.stub_size = 32768;
   g_app.tips = 1;
   g_app.repeat_count = 1;
+  g_app.follow_windows = 1;
+  g_app.window_wait = 10;
   CopyBounded(g_app.repeat_text, sizeof g_app.repeat_text, "1");
 }

@@ -8,6 +8,16 @@
 
 #include "core/image_fields.h"
 #include "core/input_event.h"
+#include "core/window_note.h"
+
+// The window a playback follows: the last note it passed and the window
+// found for that note.
+struct Following {
+  WindowNote note;             // its class empty: no window, input plays where it was made
+  HWND window;                 // the window found for it, or none yet
+  std::int32_t dx, dy;         // how far mouse input plays moved: as far as the window moved
+  std::uint32_t wait_start;    // when the wait for the window began; 0: not waiting
+};
 
 struct AppState {
   HWND main_window;
@@ -35,6 +45,11 @@ struct AppState {
   std::int32_t repeat_count;
   char repeat_text[32];
   std::uint8_t key_snapshot[256];  // 1..254: last seen key states; 0: mouse checksum
+  std::uint8_t follow_windows;  // note windows while recording, find them while playing
+  std::uint8_t exit_code;       // the process's, when the window goes
+  std::int32_t window_wait;     // seconds a playback waits for a noted window, as the settings say
+  HWND noted_window;            // the window the recording last noted, or none
+  Following following;
 };
 
 extern AppState g_app;

@@ -44,6 +44,10 @@ void ComposeTitle(const TitleInputs& in, char* dst) {
   dst[0] = 0;
   if (in.run_mode == RUN_RECORDING) {
     AppendClock(dst, "录制 ", in);
+  } else if (in.run_mode == RUN_PLAYING && in.awaited) {
+    // Named by its title, or by its class when it has none.
+    CopyBounded(dst, kTitleCapacity, "等待窗口: ");
+    AppendBounded(dst, kTitleCapacity, in.awaited->title[0] ? in.awaited->title : in.awaited->window_class);
   } else if (in.run_mode == RUN_PLAYING) {
     AppendClock(dst, "播放 ", in);
     AppendBounded(dst, kTitleCapacity, " (");

@@ -1,9 +1,12 @@
 // What the caption of the main window says: the recording or playing clock,
-// the loaded recording's name, or the tip of the button under the cursor.
+// the window a playback waits for, the loaded recording's name, or the tip
+// of the button under the cursor.
 #ifndef KESTROVA_TITLE_LINE_H
 #define KESTROVA_TITLE_LINE_H
 
 #include <cstdint>
+
+#include "core/window_note.h"
 
 constexpr std::uint32_t kTitleCapacity = 256;
 
@@ -19,6 +22,7 @@ struct TitleInputs {
   const char* shown_name;
   std::int32_t cursor_x, cursor_y;  // screen
   std::int32_t window_left, window_top, window_right, window_bottom;  // outer rectangle, screen
+  const WindowNote* awaited;  // while playing, the note whose window the playback waits for; else none
 };
 
 // Writes the caption for the given state into dst (kTitleCapacity bytes).

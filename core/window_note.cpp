@@ -1,25 +1,23 @@
 #include "core/window_note.h"
 
+#include "core/mouse_records.h"
 #include "core/text.h"
 
 namespace {
 
 constexpr std::uint32_t kLongest = kNoteTextCapacity - 1;
 
-// The word of a text record that holds text byte k % 12.
-std::uint32_t& TextWord(InputEvent& record, std::uint32_t k) {
-  std::uint32_t word = k % kNoteTextBytesPerRecord / 4;
-  return word == 0 ? record.param_l : word == 1 ? record.param_h : record.window;
-}
-
-// Text byte k of the text records that start at texts.
-std::uint32_t TextByte(const InputEvent* texts, std::uint32_t k) {
-  return TextWord(const_cast<InputEvent&>(texts[k / kNoteTextBytesPerRecord]), k) >> (8 * (k % 4)) & 0xFF;
-}
-
 std::uint32_t KeptLength(const char* text) {
   std::uint32_t n = TextLength(text);
   return n < kLongest ? n : kLongest;
+}
+
+// Text byte i (0 to 11) of a text record: param_l, param_h and window, least
+// significant byte first, is their order in memory on the little-endian
+// machines the program and the tool run on (their files are that memory).
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "records lie in memory as in their files");
+char& TextByte(const InputEvent& record, std::uint32_t i) {
+  return const_cast<char*>(reinterpret_cast<const char*>(&record.param_l))[i + i / 8 * 4];
 }
 
 }  // namespace
@@ -41,20 +39,19 @@ std::uint32_t NoteLength(const WindowNote& note) {
 }
 
 std::uint32_t WriteNote(const WindowNote& note, std::uint32_t time, InputEvent* records, std::uint32_t room) {
-  std::uint32_t n = NoteLength(note);
+  // The class, its zero, the title, its zero, zeros to the end of the last record.
+  char bytes[2 * kNoteTextCapacity + kNoteTextBytesPerRecord] = {};
+  CopyBounded(bytes, kNoteTextCapacity, note.window_class);
+  char* title = bytes + TextLength(bytes) + 1;
+  CopyBounded(title, kNoteTextCapacity, note.title);
+  std::uint32_t n = 1 + static_cast<std::uint32_t>(title - bytes + TextLength(title) + kNoteTextBytesPerRecord) /
+                            kNoteTextBytesPerRecord;
   if (n > room) return 0;
   records[0] = {kNoteMessage, static_cast<std::uint32_t>(note.left), static_cast<std::uint32_t>(note.top), time,
                 (note.width & 0xFFFF) | (note.height & 0xFFFF) << 16};
-  for (std::uint32_t i = 1; i < n; ++i) records[i] = {kNoteTextMessage, 0, 0, time, 0};
-  // The class, its zero, the title: the title's zero and the rest are the
-  // zeros already there.
-  std::uint32_t k = 0;
-  const char* const texts[] = {note.window_class, note.title};
-  for (const char* text : texts) {
-    for (std::uint32_t i = 0, length = KeptLength(text); i < length; ++i, ++k)
-      TextWord(records[1 + k / kNoteTextBytesPerRecord], k) |= static_cast<std::uint32_t>(
-          static_cast<unsigned char>(text[i])) << (8 * (k % 4));
-    ++k;
+  for (std::uint32_t r = 1, k = 0; r < n; ++r) {
+    records[r] = {kNoteTextMessage, 0, 0, time, 0};
+    for (std::uint32_t i = 0; i < kNoteTextBytesPerRecord; ++i) TextByte(records[r], i) = bytes[k++];
   }
   return n;
 }
@@ -66,23 +63,26 @@ std::uint32_t ReadNote(const InputEvent* records, std::uint32_t count, WindowNot
   note.top = static_cast<std::int32_t>(head.param_h);
   note.width = head.window & 0xFFFF;
   note.height = head.window >> 16;
-  std::uint32_t k = 0;
-  char* const texts[] = {note.window_class, note.title};
-  for (char* text : texts) {
-    for (std::uint32_t length = 0;; ++length, ++k) {
-      std::uint32_t at = 1 + k / kNoteTextBytesPerRecord;
-      if (at >= count || records[at].message != kNoteTextMessage || records[at].time != head.time) return 0;
-      std::uint32_t byte = TextByte(records + 1, k);
-      if (length == kLongest && byte) return 0;
-      text[length] = static_cast<char>(byte);
-      if (!byte) break;
+  // Byte by byte: the class up to its zero, the title up to its zero, then
+  // only zeros to the end of that text record.
+  char* text = note.window_class;
+  std::uint32_t n = 1, length = 0, zeros = 0;
+  for (; zeros < 2; ++n) {
+    if (n == count || records[n].message != kNoteTextMessage || records[n].time != head.time) return 0;
+    for (std::uint32_t i = 0; i < kNoteTextBytesPerRecord; ++i) {
+      char byte = TextByte(records[n], i);
+      if (zeros == 2) {
+        if (byte) return 0;
+      } else if (length == kNoteTextCapacity) {
+        return 0;  // longer than a note keeps
+      } else if (!(text[length++] = byte)) {
+        ++zeros;
+        text = note.title;
+        length = 0;
+      }
     }
-    ++k;
   }
-  // The rest of the last text record is zero, and no text record follows.
-  for (; k % kNoteTextBytesPerRecord; ++k)
-    if (TextByte(records + 1, k)) return 0;
-  std::uint32_t n = 1 + k / kNoteTextBytesPerRecord;
+  // No text record more, whatever its time.
   if (n < count && records[n].message == kNoteTextMessage) return 0;
   if (!note.window_class[0] && (note.title[0] || head.param_l || head.param_h || head.window)) return 0;
   return n;
@@ -91,4 +91,10 @@ std::uint32_t ReadNote(const InputEvent* records, std::uint32_t count, WindowNot
 int NoteMatch(const WindowNote& note, const char* window_class, const char* title) {
   if (!TextEqual(note.window_class, window_class)) return 0;
   return TextEqual(note.title, title) ? 2 : 1;
+}
+
+NoteWindow NoteWindowFor(const InputEvent& record) {
+  if (record.message == 256)  // a key going down: the middle and side buttons are keys 4, 5 and 6
+    return ButtonOfKey(record.param_l & 0xFF, true).flags ? NOTE_UNDER_CURSOR : NOTE_FOREGROUND;
+  return record.message == 513 || record.message == 516 || IsWheelTurn(record.message) ? NOTE_UNDER_CURSOR : NOTE_NONE;
 }

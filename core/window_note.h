@@ -58,6 +58,14 @@ std::uint32_t WriteNote(const WindowNote& note, std::uint32_t time, InputEvent* 
  */
 std::uint32_t ReadNote(const InputEvent* records, std::uint32_t count, WindowNote& note);
 
+// Which window the note before a record names, when the record needs one: a
+// button going down (left, right, middle or side) or a wheel turn goes to
+// the window under the cursor, any other key going down to the foreground
+// window; moves and releases need no note. A playback brings the window of a
+// key going down to the foreground.
+enum NoteWindow : std::uint8_t { NOTE_NONE, NOTE_UNDER_CURSOR, NOTE_FOREGROUND };
+NoteWindow NoteWindowFor(const InputEvent& record);
+
 // How a window of the class and the title (as KeepNoteText cuts it) matches
 // the note: 2 the same class and title, 1 the same class only, 0 not at all.
 // Classes and titles are compared byte for byte.

@@ -11,6 +11,7 @@
 #include "core/run_mode.h"
 #include "core/state.h"
 #include "play/playback_rules.h"
+#include "play/window_notes.h"
 
 namespace {
 
@@ -19,8 +20,9 @@ constexpr UINT kAfterBatchDelay = 75;   // ms after a fast batch of moves
 
 // The absolute move lands on the recorded pixel by itself, on any monitor;
 // SetCursorPos after it is a second guard should the system map it otherwise.
+// The place is moved as far as the window followed moved.
 void PlayMove(const InputEvent& move) {
-  int x = static_cast<int>(move.param_l), y = static_cast<int>(move.param_h);
+  int x = static_cast<int>(move.param_l) + g_app.following.dx, y = static_cast<int>(move.param_h) + g_app.following.dy;
   DWORD dx = AbsoluteCoordinate(x, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN));
   DWORD dy = AbsoluteCoordinate(y, GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
   mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, dx, dy, 0, 0);
@@ -32,13 +34,15 @@ void PlayBatchMove(const InputEvent& move) {
   Sleep(1);
 }
 
-// Injects record i. A button or a wheel turn acts where it was recorded: the
-// cursor is moved there first when it stands elsewhere.
+// Injects record i. A button or a wheel turn acts where it was recorded
+// (moved with the window followed): the cursor is moved there first when it
+// stands elsewhere.
 void PlayRecord(const InputEvent* records, std::uint32_t i) {
   const InputEvent& record = records[i];
   POINT cursor = {};
   GetCursorPos(&cursor);
-  if (const InputEvent* place = PlaceToMoveTo(records, i, cursor.x, cursor.y)) PlayMove(*place);
+  const InputEvent* place = PlaceToMoveTo(records, i, cursor.x - g_app.following.dx, cursor.y - g_app.following.dy);
+  if (place) PlayMove(*place);
   switch (record.message) {
     case WM_KEYDOWN:
     case WM_KEYUP: {
@@ -90,8 +94,7 @@ void EndRun(HWND window) {
 
 void StopPlayback() {
   // A self-playing copy has done its work when its playback stops.
-  if (OwnRecordsEnd() > static_cast<std::uint32_t>(g_app.stub_size))
-    PostMessageA(g_app.main_window, WM_CLOSE, 0, 0);
+  if (IsSelfPlayingCopy()) PostMessageA(g_app.main_window, WM_CLOSE, 0, 0);
   g_app.repetitions_done = 0;
   g_app.run_mode = RUN_IDLE;
   WriteCaption();
@@ -112,6 +115,8 @@ void OnPlayCommand(WPARAM wparam, LPARAM) {
   if (next_run) {
     g_app.start_tick = GetTickCount();
     g_app.play_position = 0;
+    // A run begins at the recorded places, following no window.
+    ZeroMemory(&g_app.following, sizeof g_app.following);
     SetTimer(g_app.main_window, TIMER_PLAYBACK, kFirstRecordDelay, nullptr);
   } else {
     StopPlayback();
@@ -122,6 +127,7 @@ void PlaybackStep(HWND window) {
   if (g_app.run_mode != RUN_PLAYING) return;  // stopped by CMD_RECORD meanwhile
   const InputEvent* records = g_app.event_buffer;
   std::uint32_t capacity = BlockSize(records) / sizeof(InputEvent);
+  if (!ReachWindow(window, records, capacity)) return;  // awaited, or never came
   std::uint32_t p = g_app.play_position, base = g_app.start_tick + kFirstRecordDelay;
   if (p > 0 && RunEndsAt(records, capacity, p)) return PostCommand(g_app.run_mode, 0);  // the pause after the run
   // At normal speed a late step catches up with the moves already due.

@@ -6,6 +6,7 @@
 
 #include "core/input_event.h"
 #include "core/mouse_records.h"
+#include "core/window_note.h"
 
 constexpr std::uint32_t kMoveMessage = 512;
 
@@ -73,6 +74,23 @@ inline const InputEvent* PlaceToMoveTo(const InputEvent* records, std::uint32_t 
   bool there = place && static_cast<std::int32_t>(place->param_l) == cursor_x &&
                static_cast<std::int32_t>(place->param_h) == cursor_y;
   return there ? nullptr : place;
+}
+
+// How far the mouse input after a note plays moved: as far as the top-left
+// corner (left, top) of the window found for the note lies from where the
+// note saw it. A window found resized gets the same: each point keeps its
+// distance from that corner.
+struct Offset {
+  std::int32_t dx, dy;
+};
+inline Offset NoteOffset(const WindowNote& note, std::int32_t left, std::int32_t top) {
+  return {left - note.left, top - note.top};
+}
+
+// How long a playback waits for a noted window, in milliseconds, for the
+// seconds the settings give: 1 second at the least, a day at the most.
+inline std::uint32_t WaitLimit(std::int32_t seconds) {
+  return (seconds < 1 ? 1u : seconds > 86400 ? 86400u : static_cast<std::uint32_t>(seconds)) * 1000u;
 }
 
 struct FastBatch {

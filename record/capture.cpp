@@ -1,6 +1,7 @@
 #include "record/capture.h"
 
 #include "core/caption.h"
+#include "core/describe_window.h"
 #include "core/heap_block.h"
 #include "core/ids.h"
 #include "core/input_release.h"
@@ -30,15 +31,28 @@ int MakeRoom() {
   return 1;
 }
 
-// Appends a record of the message and place (or key fields), noting the
-// foreground window and then the time.
-void Append(std::uint32_t message, std::uint32_t param_l, std::uint32_t param_h) {
-  InputEvent& record = g_app.event_buffer[g_app.event_count++];
+// Appends the record, noting the foreground window in it.
+void Append(InputEvent record) {
   record.window = HandleBits(GetForegroundWindow());
-  record.message = message;
-  record.param_l = param_l;
-  record.param_h = param_h;
-  record.time = GetTickCount();
+  g_app.event_buffer[g_app.event_count++] = record;
+}
+
+// Puts a note before the record about to be appended (at its time), when it
+// needs one and its window is another than the one last noted (none at the
+// start). The buffer always has room for the record and the zero record
+// behind it; a note that would take that room is left out, and tried again
+// before the next input.
+void NoteBefore(const InputEvent& record, POINT cursor) {
+  NoteWindow kind = NoteWindowFor(record);
+  if (!g_app.follow_windows || kind == NOTE_NONE) return;
+  HWND window = kind == NOTE_FOREGROUND ? GetForegroundWindow() : GetAncestor(WindowFromPoint(cursor), GA_ROOT);
+  WindowNote note;
+  if (!DescribeWindow(window, note)) window = nullptr;
+  if (window == g_app.noted_window) return;
+  std::uint32_t n = WriteNote(note, record.time, g_app.event_buffer + g_app.event_count,
+                              Capacity() - g_app.event_count - 2);
+  g_app.event_count += n;
+  if (n) g_app.noted_window = window;
 }
 
 void StopRecording();
@@ -51,6 +65,7 @@ void StartRecording() {
     g_app.event_buffer = nullptr;
   }
   g_app.event_count = 0;
+  g_app.noted_window = nullptr;
   POINT cursor = {};
   GetCursorPos(&cursor);
   g_app.key_snapshot[0] = MouseChecksum(cursor.x, cursor.y);
@@ -62,7 +77,7 @@ void StartRecording() {
   // click or a turn still opens again, as the loading rule wants a key down
   // or a move first.
   if (!MakeRoom()) return StopRecording();
-  Append(512, static_cast<std::uint32_t>(cursor.x), static_cast<std::uint32_t>(cursor.y));
+  Append({512, static_cast<std::uint32_t>(cursor.x), static_cast<std::uint32_t>(cursor.y), GetTickCount(), 0});
   StartWheelCapture();
   SetTimer(g_app.main_window, TIMER_CAPTURE, 10, nullptr);
   InvalidateRect(g_app.main_window, nullptr, TRUE);
@@ -104,7 +119,9 @@ int CaptureChange() {
       !MakeCaptureRecord(vk, vk != kNoKey && g_app.key_snapshot[vk], scan, cursor.x, cursor.y, g_app.key_snapshot[0],
                          record))
     return 0;
-  Append(record.message, record.param_l, record.param_h);
+  record.time = GetTickCount();
+  NoteBefore(record, cursor);
+  Append(record);
   return 1;
 }
 
@@ -125,6 +142,7 @@ void RecordWheelTurn(const InputEvent& turn) {
   }
   // A failed growth ends the recording at the next step; the turn still
   // counts, within the buffer's bound.
+  NoteBefore(turn, {static_cast<LONG>(turn.param_l), static_cast<LONG>(turn.param_h)});
   AppendWheelTurn(g_app.event_buffer, Capacity(), g_app.event_count, turn);
 }
 

@@ -68,13 +68,18 @@ int AppendWheelTurn(InputEvent* records, std::uint32_t capacity, std::uint32_t& 
   return 1;
 }
 
+std::uint32_t WithoutTrailingNotes(const InputEvent* records, std::uint32_t count) {
+  while (count > 1 && IsNoteRecord(records[count - 1].message)) --count;
+  return count;
+}
+
 std::uint32_t TrimmedCount(const InputEvent* records, std::uint32_t count, std::uint32_t main_window) {
   for (std::uint32_t i = count; i > 1; --i) {
     const InputEvent& r = records[i - 1];
-    if (r.message == WM_LBUTTONDOWN_ && r.window == main_window) return i - 1;
+    if (r.message == WM_LBUTTONDOWN_ && r.window == main_window) return WithoutTrailingNotes(records, i - 1);
     if (r.message != WM_MOUSEMOVE_ && r.message != WM_LBUTTONUP_) break;
   }
-  return ChordTrimmedCount(records, count);
+  return WithoutTrailingNotes(records, ChordTrimmedCount(records, count));
 }
 
 std::uint32_t ChordTrimmedCount(const InputEvent* records, std::uint32_t count) {
@@ -83,7 +88,7 @@ std::uint32_t ChordTrimmedCount(const InputEvent* records, std::uint32_t count) 
     const InputEvent& r = records[i - 1];
     if (r.message == WM_KEYDOWN_ && IsRecordChordKey(r.param_l & 0xFF))
       cut = i - 1;
-    else if (r.message != WM_MOUSEMOVE_)
+    else if (r.message != WM_MOUSEMOVE_ && !IsNoteRecord(r.message))
       break;
   }
   return cut;

@@ -8,6 +8,7 @@
 #include "core/input_event.h"
 #include "core/mouse_records.h"
 #include "core/key_sets.h"
+#include "core/window_note.h"
 
 constexpr std::uint32_t kNoKey = 255;
 constexpr std::uint32_t kLeftShift = 160;  // never recorded
@@ -55,20 +56,26 @@ inline bool BufferNeedsGrowth(std::uint32_t event_count, std::uint32_t capacity)
   return event_count + kGrowthMargin >= capacity;
 }
 
+// The record count without the note records at its end, record 0 never cut:
+// a note with no input after it would make a playback wait for nothing.
+std::uint32_t WithoutTrailingNotes(const InputEvent* records, std::uint32_t count);
+
 // The record count after the stop trim of a recording: the closing click
 // goes, that is a left press on the program's own window that is the last
 // press, with nothing behind it but its release and moves. A press on the
 // window earlier on (its caption bar dragged) is the user's and stays. Without
-// a closing click, the closing chord goes (ChordTrimmedCount). Record 0 is
-// never cut.
+// a closing click, the closing chord goes (ChordTrimmedCount). Notes left at
+// the end go with them. Record 0 is never cut.
 std::uint32_t TrimmedCount(const InputEvent* records, std::uint32_t count, std::uint32_t main_window);
 
 // The record count after a playback stopped by the record command: the
-// records played, when it stopped inside a run; the whole recording when it
-// stopped between runs (before the first step of the next, or on the end
-// marker), so that what plays can always be saved too.
+// records played (without notes left at their end), when it stopped inside a
+// run; the whole recording when it stopped between runs (before the first
+// step of the next, or on the end marker), so that what plays can always be
+// saved too.
 inline std::uint32_t PlaybackCutCount(const InputEvent* records, std::uint32_t count, std::uint32_t position) {
-  return position > 0 && position < count && records[position].message != 0 ? position : count;
+  return position > 0 && position < count && records[position].message != 0 ? WithoutTrailingNotes(records, position)
+                                                                             : count;
 }
 
 // Whether the key is one of the record hotkey's: Ctrl, Shift, Alt (either
@@ -76,8 +83,8 @@ inline std::uint32_t PlaybackCutCount(const InputEvent* records, std::uint32_t c
 inline bool IsRecordChordKey(std::uint32_t vk) { return IsChordModifier(vk) || vk == 'R'; }
 
 // The record count without the closing chord: the key presses of the record
-// hotkey (and the moves made while pressing it) that end the recording, cut
-// at the first of them. Keys pressed before the chord, their releases and a
+// hotkey (and the moves and notes made while pressing it) that end the
+// recording, cut at the first of them. Keys pressed before the chord, their releases and a
 // chord key used and released earlier all stay. Record 0 is never cut.
 std::uint32_t ChordTrimmedCount(const InputEvent* records, std::uint32_t count);
 

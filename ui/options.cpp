@@ -8,7 +8,8 @@ static_assert(kMenuString == MF_STRING && kMenuChecked == MF_CHECKED && kMenuSep
 
 void ShowOptionsMenu(WPARAM, LPARAM) {
   HMENU menu = CreatePopupMenu();
-  const MenuSettings settings = {g_app.playback_speed, g_app.continuous_playback, g_app.save_settings, g_app.tips};
+  const MenuSettings settings = {g_app.playback_speed, g_app.continuous_playback, g_app.save_settings, g_app.tips,
+                                 g_app.follow_windows};
   for (const MenuEntry& entry : kOptionsMenu) AppendMenuA(menu, MenuEntryFlags(entry, settings), entry.id, entry.text);
   RECT outer;
   GetWindowRect(g_app.main_window, &outer);
@@ -23,5 +24,6 @@ void ApplySetting(WPARAM wparam, LPARAM) {
     case CMD_CONTINUOUS: g_app.continuous_playback = !g_app.continuous_playback; break;
     case CMD_TIPS: g_app.tips = !g_app.tips; break;
     case CMD_SAVE_SETTINGS: g_app.save_settings = !g_app.save_settings; break;
+    case CMD_FOLLOW_WINDOWS: g_app.follow_windows = !g_app.follow_windows; break;
   }
 }

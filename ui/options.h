@@ -8,9 +8,9 @@
 // corner; the chosen entry arrives afterwards as its own WM_COMMAND.
 void ShowOptionsMenu(WPARAM wparam, LPARAM lparam);
 
-// CMD_SPEED_NORMAL, CMD_SPEED_FAST, CMD_CONTINUOUS, CMD_TIPS and
-// CMD_SAVE_SETTINGS: one store into the state each, nothing redrawn or
-// written.
+// CMD_SPEED_NORMAL, CMD_SPEED_FAST, CMD_CONTINUOUS, CMD_TIPS,
+// CMD_SAVE_SETTINGS and CMD_FOLLOW_WINDOWS: one store into the state each,
+// nothing redrawn or written.
 void ApplySetting(WPARAM wparam, LPARAM lparam);
 
 #endif

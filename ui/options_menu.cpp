@@ -6,6 +6,7 @@ const MenuEntry kOptionsMenu[kMenuEntryCount] = {
     {0, CHECK_NEVER, nullptr},
     {CMD_CONTINUOUS, CHECK_CONTINUOUS, "连续播放(&C)"},
     {CMD_SET_REPEAT, CHECK_NEVER, "设置重复次数(&R)..."},
+    {CMD_FOLLOW_WINDOWS, CHECK_FOLLOW_WINDOWS, "跟随窗口(&L)"},
     {0, CHECK_NEVER, nullptr},
     {CMD_SAVE_SETTINGS, CHECK_SAVE_SETTINGS, "保存设置到.INI(&S)"},
     {CMD_TIPS, CHECK_TIPS, "显示提示(&T)"},
@@ -22,6 +23,7 @@ std::uint32_t MenuEntryFlags(const MenuEntry& entry, const MenuSettings& setting
                         settings.playback_speed != 0,
                         settings.continuous_playback != 0,
                         settings.save_settings != 0,
-                        settings.tips != 0};  // by MenuCheck
+                        settings.tips != 0,
+                        settings.follow_windows != 0};  // by MenuCheck
   return holds[entry.check] ? kMenuString | kMenuChecked : kMenuString;
 }

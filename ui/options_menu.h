@@ -1,4 +1,4 @@
-// The options menu as data: its twelve entries in order, and which of them
+// The options menu as data: its thirteen entries in order, and which of them
 // carry a check mark for the current settings.
 #ifndef KESTROVA_OPTIONS_MENU_H
 #define KESTROVA_OPTIONS_MENU_H
@@ -20,6 +20,7 @@ enum MenuCheck : std::uint8_t {
   CHECK_CONTINUOUS,
   CHECK_SAVE_SETTINGS,
   CHECK_TIPS,
+  CHECK_FOLLOW_WINDOWS,
 };
 
 // A separator has id 0 and no text.
@@ -29,7 +30,7 @@ struct MenuEntry {
   const char* text;
 };
 
-constexpr std::uint32_t kMenuEntryCount = 12;
+constexpr std::uint32_t kMenuEntryCount = 13;
 extern const MenuEntry kOptionsMenu[kMenuEntryCount];
 
 // The settings the check marks show, each as stored in the state.
@@ -38,6 +39,7 @@ struct MenuSettings {
   std::uint8_t continuous_playback;
   std::uint8_t save_settings;
   std::uint8_t tips;
+  std::uint8_t follow_windows;
 };
 
 // Returns the AppendMenuA flags of the entry for these settings.

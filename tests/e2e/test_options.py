@@ -25,17 +25,17 @@ def test_menu_opens_with_enter_and_closes_with_escape(t):
     menu = program.wait_window("#32768")
     expect_equal(menu.rect[:2], (main.rect[2] - 16, main.rect[3] - 10), "menu's top left: the window's bottom right "
                  "less (16, 10)")
-    check(menu.rect[3] - menu.rect[1] > 150, f"the menu is too low for twelve entries: {menu}")
-    # Fast speed, save settings (the file is there) and tips carry marks.
+    check(menu.rect[3] - menu.rect[1] > 150, f"the menu is too low for thirteen entries: {menu}")
+    # Fast speed, following windows, save settings (the file is there) and tips carry marks.
     marked = [any(sum(p) < 200 for p in row[2:18]) for row in t.shot("menu", menu.rect)]
-    expect_equal(sum(m and not (i and marked[i - 1]) for i, m in enumerate(marked)), 3,
+    expect_equal(sum(m and not (i and marked[i - 1]) for i, m in enumerate(marked)), 4,
                  "check marks in the menu (build/e2e/shots/menu-*.png)")
     key("Escape")
     program.wait_gone(menu.hwnd)
     expect_equal(program.shown(BOX_CLASS), [], "boxes after Escape")
     expect_equal(program.close(), 0, "exit code")
     expect_equal(read_settings(t.folder / "kestrova.ini"), {"window_x": "300", "window_y": "300", "tips": "1",
-                 "speed": "1"}, "settings after a menu closed with Escape")
+                 "speed": "1", "follow_windows": "1", "window_wait": "10"}, "settings after a menu closed with Escape")
 
 
 def test_repeat_prompt_and_help(t):
@@ -99,7 +99,8 @@ def test_tips_and_save_settings_entries(t):
     program.choose("s")
     expect_equal(program.close(), 0, "exit code")
     expect_equal(read_settings(t.folder / "kestrova.ini"), {"window_x": str(program.main.rect[0]), "window_y": str(
-        program.main.rect[1]), "tips": "0", "speed": "0"}, "settings written after tips were turned off and saving on")
+        program.main.rect[1]), "tips": "0", "speed": "0", "follow_windows": "1", "window_wait": "10"},
+        "settings written after tips were turned off and saving on")
     program = t.start(settings_text(200, 200))
     program.choose("s")
     expect_equal(program.close(), 0, "exit code")

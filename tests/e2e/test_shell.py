@@ -97,4 +97,5 @@ def test_settings_position_kept_or_clamped(t):
         expect_equal(program.main.rect[:2], expected, f"outer left, top from window_x, window_y = {given}")
         expect_equal(program.close(), 0, "exit code after the close box")
         expect_equal(read_settings(t.folder / "kestrova.ini"), {"window_x": str(expected[0]), "window_y": str(
-            expected[1]), "tips": "1", "speed": "0"}, f"settings after exit (started with {given})")
+            expected[1]), "tips": "1", "speed": "0", "follow_windows": "1", "window_wait": "10"},
+            f"settings after exit (started with {given})")

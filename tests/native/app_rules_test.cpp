@@ -71,7 +71,8 @@ TEST(Numbers, TextToIntReadsTheFirstDigitsWrappingAndIntToTextWritesThem) {
   }
 }
 
-TEST(Caption, ClocksRunsNamesAndTips) {
+TEST(Caption, ClocksRunsNamesTipsAndTheWindowAwaited) {
+  const WindowNote editor = {0, 0, 9, 9, "Notepad", "a.txt - 记事本"}, menu = {0, 0, 9, 9, "#32768", ""};
   const std::uint32_t idle = RUN_IDLE, rec = RUN_RECORDING, play = RUN_PLAYING;
   struct Case {
     std::uint32_t mode, start, now;
@@ -80,6 +81,7 @@ TEST(Caption, ClocksRunsNamesAndTips) {
     const char* name;
     std::int32_t x, y;  // the window's outer rectangle is (100, 200)-(237, 249)
     std::string want;
+    const WindowNote* awaited = nullptr;
   } cases[] = {
       {rec, 1000, 1999, 0, 1, 0, 1, "a.rec", 150, 210, "录制 00:00"},
       {rec, 0, 61000, 0, 1, 0, 1, "", 150, 210, "录制 01:01"},
@@ -90,9 +92,12 @@ TEST(Caption, ClocksRunsNamesAndTips) {
       {play, 10, 3010, 0, -4, 0, 1, "", 0, 0, "播放 00:03 (1/-4)"},
       {idle, 0, 0, 0, 1, 0, 1, "", 122, 210, kButtonTips[0]}, {idle, 0, 0, 0, 1, 0, 1, "", 150, 200, kButtonTips[2]},
       {idle, 0, 0, 0, 1, 0, 2, "", 150, 210, "Kestrova"},  // only a tips flag of 1 shows tips
+      {play, 10, 3010, 1, 3, 0, 1, "", 0, 0, "等待窗口: a.txt - 记事本", &editor},
+      {play, 10, 3010, 1, 3, 0, 1, "", 0, 0, "等待窗口: #32768", &menu},  // by its class when it has no title
+      {idle, 0, 0, 0, 1, 0, 1, "a.rec", 0, 0, "a.rec", &editor},
   };
   for (const Case& c : cases) {
-    TitleInputs in = {c.mode, c.now, c.start, c.done, c.count, c.continuous, c.tips, c.name, c.x, c.y, 100, 200, 237, 249};
+    TitleInputs in = {c.mode, c.now, c.start, c.done, c.count, c.continuous, c.tips, c.name, c.x, c.y, 100, 200, 237, 249, c.awaited};
     char out[kTitleCapacity];
     ComposeTitle(in, out);
     EXPECT_EQ(std::string(out), c.want) << "mode " << c.mode << " at " << c.x << "," << c.y;
@@ -109,8 +114,8 @@ TEST(Commands, RunModeAndRecordingDecideWhatRuns) {
       {CMD_RECORD, {R, R, R}, {R, R, R}},   {CMD_PLAY, {R, D, R}, {N, D, N}},
       {CMD_COMPILE, {R, D, D}, {N, D, D}},  {CMD_OPTIONS, {R, D, D}, {R, D, D}},
       {0x8006, {D, D, D}, {D, D, D}},       {0x8009, {D, D, D}, {D, D, D}},
-      {CMD_SPEED_NORMAL, {R, R, R}, {R, R, R}}, {CMD_SAVE_SETTINGS, {R, R, R}, {R, R, R}},
-      {0x7FFF, {D, D, D}, {D, D, D}},       {0x8013, {D, D, D}, {D, D, D}},
+      {CMD_SPEED_NORMAL, {R, R, R}, {R, R, R}}, {CMD_FOLLOW_WINDOWS, {R, R, R}, {R, R, R}},
+      {0x7FFF, {D, D, D}, {D, D, D}},       {0x8014, {D, D, D}, {D, D, D}},
   };
   const std::uint32_t modes[3] = {RUN_IDLE, RUN_RECORDING, RUN_PLAYING};
   for (const Case& c : cases)

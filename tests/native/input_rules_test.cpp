@@ -19,13 +19,14 @@ bool FakeKeyDown(std::uint32_t vk) { return g_asked.push_back(vk), g_down.count(
 void NotePlayed(const InputEvent& move) { g_played.push_back(move.param_l); }
 
 // Records from a string of kinds: m move, k key down, c left press, C left
-// press on the own window (0x1234), u left release there, 0 end marker. Each
-// record carries its index in param_l.
+// press on the own window (0x1234), u left release there, n and t a note's
+// head and text record, 0 end marker. Each record carries its index in param_l.
 std::vector<InputEvent> Records(const char* kinds) {
   std::vector<InputEvent> records;
   for (std::uint32_t i = 0; kinds[i]; ++i) {
     const char k = kinds[i];
-    std::uint32_t message = k == 'm' ? 512 : k == 'k' ? 256 : k == 'c' || k == 'C' ? 513 : k == 'u' ? 514 : 0;
+    std::uint32_t message = k == 'm' ? 512 : k == 'k' ? 256 : k == 'c' || k == 'C' ? 513 : k == 'u' ? 514
+                          : k == 'n' ? kNoteMessage : k == 't' ? kNoteTextMessage : 0;
     records.push_back({message, i, 0, 0, k == 'C' || k == 'u' ? 0x1234u : 0x999u});
   }
   return records;
@@ -89,6 +90,8 @@ TEST(Capture, StopCutsOnlyTheClosingClickOrWhatAStoppedRunDidNotPlay) {
       {"kCukk", kRecording, 5},  // an earlier press on the own window (a caption bar dragged) is the user's
       {"kCkc", kRecording, 4}, {"kcu", kRecording, 3},  // the last press is on another window
       {"kk0k", 2, 4},  // a playback stopped on the end marker
+      {"kcntCu", kRecording, 2}, {"kcntk", 4, 2},  // no note is left at the end, to wait for nothing
+      {"kntcntC", kRecording, 4}, {"kntc", kRecording, 4},
   };
   for (const Case& c : cases) {
     std::vector<InputEvent> r = Records(c.kinds);
@@ -255,6 +258,9 @@ TEST(Capture, StopCutsTheClosingChordAndNothingTheUserMadeBeforeIt) {
        "Shift+C typed and still held: the key after it ends the cut"},
       {{Key(kDown, 16), Mouse(kMove, kMain), Mouse(kLeftDown, kMain)}, 2,
        "stopped by the red button with Shift held: only the click goes"},
+      {{Key(kUp, 'B'), Key(kNoteMessage, 0), Key(kNoteTextMessage, 0), Key(kDown, 17), Key(kNoteMessage, 0),
+        Key(kNoteTextMessage, 0), Key(kDown, 16), Key(kDown, 18), Key(kDown, 'R')},
+       1, "the notes before and between the chord's keys go with them"},
   };
   for (const Case& c : cases) {
     std::vector<InputEvent> records = Word();
@@ -288,6 +294,27 @@ TEST(Playback, AButtonOrATurnPlaysWhereItWasMade) {
               std::to_string(c.to_x) + "," + std::to_string(c.to_y))
         << "record " << c.record.message << " " << c.record.param_l << " with the cursor at " << c.x << "," << c.y;
   }
+}
+
+TEST(Capture, ButtonsAndTurnsNoteTheWindowUnderTheCursorOtherKeysTheForegroundOne) {
+  const InputEvent records[] = {{513, 0, 0, 0, 0}, {516, 0, 0, 0, 0}, {kWheelMessage, 0, 0, 0, 0},
+                                {kHWheelMessage, 0, 0, 0, 0}, {256, 4, 0, 0, 0}, {256, 6, 0, 0, 0},
+                                {256, 0x1e41, 0, 0, 0}, {256, 0x1d11, 0, 0, 0},
+                                {512, 0, 0, 0, 0}, {514, 0, 0, 0, 0}, {257, 0x1e41, 0, 0, 0}, {257, 4, 0, 0, 0}};
+  const NoteWindow want[] = {NOTE_UNDER_CURSOR, NOTE_UNDER_CURSOR, NOTE_UNDER_CURSOR, NOTE_UNDER_CURSOR,
+                             NOTE_UNDER_CURSOR, NOTE_UNDER_CURSOR, NOTE_FOREGROUND, NOTE_FOREGROUND,
+                             NOTE_NONE, NOTE_NONE, NOTE_NONE, NOTE_NONE};
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(NoteWindowFor(records[i]), want[i]) << "record " << i;
+}
+
+TEST(Playback, MouseInputMovesWithItsWindowWhichIsAwaitedWithinADay) {
+  const WindowNote note = {-200, 80, 640, 480, "Notepad", ""};
+  const Offset moved = NoteOffset(note, 1500, -20), still = NoteOffset(note, -200, 80);
+  EXPECT_EQ(std::to_string(moved.dx) + "," + std::to_string(moved.dy) + " " + std::to_string(still.dx) + "," +
+                std::to_string(still.dy), "1700,-100 0,0") << "from the left monitor to the right, and not moved";
+  EXPECT_EQ(WaitLimit(10), 10000u);
+  EXPECT_EQ(WaitLimit(-5) + WaitLimit(0), 2000u) << "a second at the least";
+  EXPECT_EQ(WaitLimit(INT_MAX), 86400000u) << "a day at the most";
 }
 
 TEST(Capture, AMiddleOrSideButtonWaitsForTheMoveToWhereItWasPressed) {

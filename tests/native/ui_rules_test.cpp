@@ -11,12 +11,12 @@
 TEST(Menu, CheckMarksFollowTheSettings) {
   const std::uint32_t S = kMenuString, C = kMenuString | kMenuChecked, X = kMenuSeparator;
   struct Case {
-    MenuSettings settings;  // speed, continuous, save settings, tips
+    MenuSettings settings;  // speed, continuous, save settings, tips, follow windows
     std::uint32_t want[kMenuEntryCount];
   } cases[] = {
-      {{0, 0, 0, 0}, {C, S, X, S, S, X, S, S, X, S, S, S}},
-      {{2, 0, 0, 0}, {S, C, X, S, S, X, S, S, X, S, S, S}},  // any speed but 0 is fast
-      {{255, 7, 9, 200}, {S, C, X, C, S, X, C, C, X, S, S, S}},
+      {{0, 0, 0, 0, 0}, {C, S, X, S, S, S, X, S, S, X, S, S, S}},
+      {{2, 0, 0, 0, 1}, {S, C, X, S, S, C, X, S, S, X, S, S, S}},  // any speed but 0 is fast
+      {{255, 7, 9, 200, 3}, {S, C, X, C, S, C, X, C, C, X, S, S, S}},
   };
   for (const Case& c : cases)
     for (std::uint32_t i = 0; i < kMenuEntryCount; ++i)

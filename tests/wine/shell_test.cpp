@@ -74,7 +74,8 @@ std::string ReadSettingsFrom(const std::string& path) {
   CopyBounded(g_app.settings_path, sizeof g_app.settings_path, path.c_str());
   ReadSettings(1024, 768, 137, 49, left, top);
   return std::to_string(left) + "," + std::to_string(top) + " save " + std::to_string(g_app.save_settings) + " tips " +
-         std::to_string(g_app.tips) + " speed " + std::to_string(g_app.playback_speed);
+         std::to_string(g_app.tips) + " speed " + std::to_string(g_app.playback_speed) + " follow " +
+         std::to_string(g_app.follow_windows) + " wait " + std::to_string(g_app.window_wait);
 }
 
 }  // namespace
@@ -99,20 +100,21 @@ WINE_TEST(ReallocateKeepsTheStartAndZeroesTheRest) {
 
 WINE_TEST(SettingsFileThroughTheProfileFunctions) {
   const std::string ini = ScratchFolder("settings") + "kestrova.ini";
-  WriteBytes(ini, "[Kestrova]\r\nwindow_x=-20\r\nwindow_y=40\r\ntips=257\r\nspeed=256\r\n");
-  EXPECT_EQ(ReadSettingsFrom(ini), "-20,40 save 1 tips 1 speed 0", "read: signed, unclamped, 8 bits, saving on");
-  g_app.tips = 0;
+  WriteBytes(ini, "[Kestrova]\r\nwindow_x=-20\r\nwindow_y=40\r\ntips=257\r\nspeed=256\r\nwindow_wait=-3\r\n");
+  EXPECT_EQ(ReadSettingsFrom(ini), "-20,40 save 1 tips 1 speed 0 follow 1 wait -3", "read: signed, unclamped, 8 bits, saving on");
+  g_app.tips = g_app.follow_windows = 0;
   g_app.playback_speed = 1;
   DestroyMainWindow(MakeMainWindow(-30, 123));
   EXPECT_TRUE(!g_app.hand_cursor && !g_app.toolbar_strip && !g_app.toolbar_mask, "handles released at destruction");
-  EXPECT_EQ(ReadBytes(ini), "[Kestrova]\r\nwindow_x=-30\r\nwindow_y=123\r\ntips=0\r\nspeed=1\r\n", "written at exit");
+  EXPECT_EQ(ReadBytes(ini), "[Kestrova]\r\nwindow_x=-30\r\nwindow_y=123\r\ntips=0\r\nspeed=1\r\nwindow_wait=-3\r\n"
+            "follow_windows=0\r\n", "written at exit");
   ResetAppState();
-  EXPECT_EQ(ReadSettingsFrom(ini), "-30,123 save 1 tips 0 speed 1", "read back");
+  EXPECT_EQ(ReadSettingsFrom(ini), "-30,123 save 1 tips 0 speed 1 follow 0 wait -3", "read back");
   g_app.save_settings = 0;  // as the menu leaves it
   DestroyMainWindow(MakeMainWindow());
   EXPECT_TRUE(!Exists(ini), "saving off deletes the file at exit");
   CreateDirectoryA(ini.c_str(), nullptr);
-  EXPECT_EQ(ReadSettingsFrom(ini), "444,360 save 0 tips 1 speed 0", "a folder named like the file: defaults");
+  EXPECT_EQ(ReadSettingsFrom(ini), "444,360 save 0 tips 1 speed 0 follow 1 wait 10", "a folder named like the file: defaults");
   DestroyMainWindow(MakeMainWindow());
   EXPECT_TRUE(GetFileAttributesA(ini.c_str()) & FILE_ATTRIBUTE_DIRECTORY && Exists(ini), "nor is it deleted");
 }
@@ -126,7 +128,7 @@ WINE_TEST(NoSettingsPathMeansNoProfileOrFileCall) {
   for (int i = 0; i < 4; ++i) stand_ins[i] = ReplaceImport(slots[i], stand_ins[i]);
   for (std::uint8_t save : {1, 0}) {
     ResetAppState(), g_calls.clear();
-    EXPECT_EQ(ReadSettingsFrom(""), "444,360 save 0 tips 1 speed 0", "defaults, centred");
+    EXPECT_EQ(ReadSettingsFrom(""), "444,360 save 0 tips 1 speed 0 follow 1 wait 10", "defaults, centred");
     g_app.save_settings = save;
     DestroyMainWindow(MakeMainWindow());
     EXPECT_EQ(g_calls, "", "calls with saving " + std::to_string(save));
