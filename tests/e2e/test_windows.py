@@ -37,6 +37,7 @@ def test_a_moved_window_and_a_late_one_get_the_click_and_the_keys(t):
     for speed in ("normal", "fast"):
         program.choose("f") if speed == "fast" else None
         other.focus()  # the keyboard, and the pointer where the recording began
+        target.clear()
         play(target, caption, run, 1, f"the moved target at {speed} speed")
         got_nothing(other, f"{speed} speed")
     check(("1", "1", "") in caption.counters(), f"captions: {caption.seen}, expected 播放 mm:ss (1/1)")
