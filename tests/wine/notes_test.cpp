@@ -70,7 +70,7 @@ std::string PlayedOnce(HWND window) {
   g_boxes = Answered({}, [&] {
     SendMessageA(window, WM_COMMAND, CMD_PLAY, 0);
     g_played.clear();  // the left button let go before the run
-    while (KillTimer(window, TIMER_PLAYBACK)) PlaybackStep(window);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < kWaitMs && KillTimer(window, TIMER_PLAYBACK);) PlaybackStep(window);
     played = g_played;
     PumpUntil([] { return g_app.run_mode == RUN_IDLE; }, "the end of the playback");
   });
