@@ -1,7 +1,6 @@
 """Recording files and self-playing copies seen from outside: a recording written here is opened and saved through the
-real file dialogs and played from the play button, played at once when its path is given on the command line, and
-compiled into a copy that plays it hidden and ends (or plays another recording it is given, or warns when a byte was
-appended). An Authenticode signature (osslsigncode, with a certificate made on the spot) appended to the program or to
+real file dialogs and played from the play button, and compiled into a copy that plays it hidden and ends (or plays
+another recording it is given, or warns when a byte was appended). (test_windows plays one from the command line.) An Authenticode signature (osslsigncode, with a certificate made on the spot) appended to the program or to
 a self-playing copy is no recording."""
 import struct
 import subprocess

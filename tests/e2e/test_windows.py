@@ -6,8 +6,7 @@ import struct
 import subprocess
 
 from harness import (BOX_CLASS, IDLE, ROOT, TARGET_CLASS, TARGET_TITLE, Program, Target, check, check_runs,
-                     click_lines, expect_equal, hotkey, is_filler, key_lines, runs_in, wait_until,
-                     wine_path)
+                     click_lines, expect_equal, hotkey, is_filler, key_lines, runs_in, wait_until, wine_path)
 from test_record_play import CLICK_AT, RECORDING, Caption, play, record, red_in_record_button
 
 ELSEWHERE, LATE = (560, 420), (120, 440)  # clear of each other, of the first place and of the program's window
@@ -40,14 +39,13 @@ def test_a_moved_window_and_a_late_one_get_the_click_and_the_keys(t):
         play(target, caption, run, 1, f"the moved target at {speed} speed")
         got_nothing(other, f"{speed} speed")
     check(("1", "1", "") in caption.counters(), f"captions: {caption.seen}, expected 播放 mm:ss (1/1)")
-    target.clear()
     target.stop()
     wait_until("the target closed", lambda: [w for w in t.probe.windows() if w.cls == TARGET_CLASS], lambda w: not w)
     other.focus()
     hotkey("p")
     caption.wait("the title line waiting for the target", lambda c: c == f"等待窗口: {TARGET_TITLE}")
     t.shot("waiting_for_window", program.main.rect)
-    late = Target(t, at=LATE, delay=2000)
+    late = Target(t, "late", at=LATE, delay=2000)
     wait_until("the run in the late target, then the caption idle", lambda: (runs_in(late.lines(), run)[0], caption()),
                lambda s: s == (1, IDLE))
     check_runs(late.settled()[1:], run, 1, "the late target")  # after its line "ready"
