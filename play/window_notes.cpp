@@ -67,11 +67,16 @@ int ReachWindow(HWND window, const InputEvent* records, std::uint32_t capacity) 
   if (RunEndsAt(records, capacity, p) || !f.note.window_class[0]) return 1;
   // A key going down needs its window in front; mouse input only the place
   // the window was found at (the window a click closes is gone for the input
-  // after it, and so is the one a key closes for its release). A window that
-  // does not come to the front (gone, perhaps) is looked for again.
+  // after it, and so is the one a key closes for its release). A window not
+  // in front is brought there, and the key waits for the next look: the
+  // window's own thread takes the keyboard only once it has handled that, and
+  // a key played before goes nowhere. One that does not come to the front
+  // (gone, perhaps) is looked for again.
   HWND found = f.window ? f.window : FindWindowOfNote(f);
-  if (found && NoteWindowFor(records[p]) == NOTE_FOREGROUND && !InFront(found) && !SetForegroundWindow(found))
+  if (found && NoteWindowFor(records[p]) == NOTE_FOREGROUND && !InFront(found)) {
+    SetForegroundWindow(found);
     found = f.window = nullptr;
+  }
   std::uint32_t now = GetTickCount(), waited = f.wait_start ? now - f.wait_start : 0;
   if (found) {
     g_app.start_tick += waited;

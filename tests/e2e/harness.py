@@ -20,6 +20,7 @@ sys.path.insert(0, str(ROOT / "tools"))
 import screenshot  # noqa: E402  (tools/screenshot.py)
 
 MAIN_CLASS, BOX_CLASS, MENU_CLASS = "KestrovaClass", "#32770", "#32768"
+TARGET_CLASS, TARGET_TITLE = "KestrovaE2ETarget", "Kestrova test target"
 IDLE = "Kestrova"
 OPEN, SAVE, RECORD, PLAY, COMPILE, OPTIONS = range(6)
 BUTTON_LEFT, BUTTON_TOP, BUTTON_SIZE, BUTTON_PITCH = 5, 5, 16, 21
@@ -64,16 +65,16 @@ def expect_equal(got, expected, what):
     check(got == expected, f"{what}: got {got!r}, expected {expected!r}")
 
 
-def wait_until(what, fetch, accept):
-    """fetch() once accept(it) holds; fails naming what and the last value."""
-    deadline = time.monotonic() + WAIT
+def wait_until(what, fetch, accept, within=WAIT):
+    """fetch() once accept(it) holds, within the seconds given; fails naming what and the last value."""
+    deadline = time.monotonic() + within
     while True:
         check_crashes()
         value = fetch()
         if accept(value):
             return value
         if time.monotonic() > deadline:
-            raise Failure(f"timed out after {WAIT:g} s waiting for {what}; last seen: {value!r}")
+            raise Failure(f"timed out after {within:g} s waiting for {what}; last seen: {value!r}")
         time.sleep(0.05)
 
 
@@ -404,13 +405,19 @@ class Program:
 
 
 class Target(Program):
-    """target.exe, logging to target.log in the case's folder (the keys' scan codes too, when asked)."""
+    """target.exe logging to NAME.log in the case's folder (the keys' scan codes too, when asked): a window of the class
+    and title, at (left, top), opened after a delay (ms); once open, .window."""
 
-    def __init__(self, case, scans=False):
-        self.log_path = case.folder / "target.log"
-        super().__init__(case, TARGET_EXE, wine_path(self.log_path), *["scans"][:scans])
-        wait_until("the target's first log line", lambda: self.alive() or self.lines(), lambda l: l[:1] == ["ready"])
-        self.window = self.wait_window("KestrovaE2ETarget")
+    def __init__(self, case, name="target", cls=TARGET_CLASS, title=TARGET_TITLE, at=(40, 40), delay=0):
+        self.log_path, self.cls = case.folder / f"{name}.log", cls
+        super().__init__(case, TARGET_EXE, wine_path(self.log_path), cls, title, *at, delay)
+        wait_until(f"{name}'s first log line", lambda: self.alive() or self.lines(), lambda l: l[:1] == ["ready"])
+        self.window = self.wait_window(cls)
+
+    def move_to(self, left, top):
+        self.probe.ask(f"move {self.window.hwnd:x} {left} {top}")
+        self.window = wait_until(f"{self.window} at {left}, {top}", lambda: self.wait_window(self.cls),
+                                 lambda w: w.rect[:2] == (left, top))
 
     def lines(self, scans=False):
         lines = self.log_path.read_text("ascii").splitlines() if self.log_path.exists() else []

@@ -3,7 +3,9 @@
 // "kind key=value ..." and a line "end": list (every top-level window),
 // children HWND (hex), metrics, focus (the foreground window and its
 // thread's focus), keys (the virtual keys down now, "keys down=16,17" or
-// "-"). Texts are hex of their code page 936 bytes ("-" when empty).
+// "-"), move HWND X Y (puts the window's top-left corner there, as a drag
+// by its caption bar would). Texts are hex of their code page 936 bytes ("-"
+// when empty).
 
 #include <windows.h>
 
@@ -66,11 +68,20 @@ BOOL CALLBACK Each(HWND window, LPARAM child) {
   return TRUE;
 }
 
+HWND Handle(const char* hex) { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(hex, nullptr, 16))); }
+
 void Run(const char* command, const char* argument) {
   if (!std::strcmp(command, "list")) {
     EnumWindows(Each, 0);
   } else if (!std::strcmp(command, "children") && argument) {
-    EnumChildWindows(reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(argument, nullptr, 16))), Each, 1);
+    EnumChildWindows(Handle(argument), Each, 1);
+  } else if (!std::strcmp(command, "move") && argument) {
+    const char* x = std::strtok(nullptr, " \r\n");
+    const char* y = x ? std::strtok(nullptr, " \r\n") : nullptr;
+    if (!y || !SetWindowPos(Handle(argument), nullptr, std::atoi(x), std::atoi(y), 0, 0,
+                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
+      std::printf("error move %s: no such window or place\n", argument);
+    }
   } else if (!std::strcmp(command, "metrics")) {
     std::printf("metrics cxscreen=%d cyscreen=%d cxdlgframe=%d cydlgframe=%d cysmcaption=%d cxsmsize=%d dblclk=%u\n",
                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CXDLGFRAME),
