@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Turns a linked program into the shipped image: checks it and pads it to
-the stub size. A compiled copy is this image with records appended, so the
+"""Turns a linked program into the shipped image: puts its headers into one
+block of the file, checks it and pads it to the stub size. A compiled copy is this image with records appended, so the
 image must be exactly the stub size and hold each marker text exactly once.
 Its manifest (resource 1 of type 24) must ask for version 6 of the common
 controls and declare per-monitor DPI awareness: without it Windows scales a
@@ -74,9 +74,34 @@ def manifest_problems(data):
     return problems
 
 
+def compact_headers(data):
+    """The image with its headers in the first 512-byte block of the file, where the linker gives them two: the PE
+    headers move up over the DOS stub (a message for DOS that no Windows reads), right behind the DOS header, and the
+    sections' bytes follow a block earlier. Nothing else in the headers names a place in the file (imports and
+    resources are named by their addresses once loaded, which stay as they are). Unchanged when that gains nothing."""
+    u16, u32 = (lambda at: struct.unpack_from("<H", data, at)[0]), (lambda at: struct.unpack_from("<I", data, at)[0])
+    pe, dos_header = u32(0x3C), 0x40
+    sections, optional = u16(pe + 6), pe + 24
+    table = optional + u16(pe + 20)
+    end, alignment, size_of_headers = table + 40 * sections, u32(optional + 36), u32(optional + 60)
+    compact = -(-(end - (pe - dos_header)) // alignment) * alignment
+    if compact >= size_of_headers or any(data[end:size_of_headers]):
+        return data
+    shift = size_of_headers - compact
+    out = bytearray(data[:dos_header] + data[pe:end])
+    out += bytes(compact - len(out))
+    struct.pack_into("<I", out, 0x3C, dos_header)
+    moved = dos_header - pe
+    struct.pack_into("<I", out, optional + moved + 60, compact)
+    for at in range(table + moved, end + moved, 40):
+        if u32(at - moved + 20):
+            struct.pack_into("<I", out, at + 20, u32(at - moved + 20) - shift)
+    return bytes(out) + data[size_of_headers:]
+
+
 def main():
     linked, output, stub_size, objdump = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4]
-    data = open(linked, "rb").read()
+    data = compact_headers(open(linked, "rb").read())
     problems = []
     if len(data) > stub_size:
         problems.append(f"image is {len(data)} bytes, {len(data) - stub_size} bytes over the stub size {stub_size}")
