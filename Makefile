@@ -32,7 +32,7 @@ PRODUCT_CXXFLAGS := -std=c++17 -Oz -Wall -Wextra -Werror $(CHARSET) -fno-excepti
 # the tests and benchmarks that link them): about 2 KB less of each image.
 PRODUCT_LDFLAGS := -nostdlib -mwindows -s -flto -Oz -fno-tree-loop-distribute-patterns -Wl,--gc-sections \
   -Wl,--no-insert-timestamp -Wl,--disable-dynamicbase -Wl,--disable-reloc-section
-PRODUCT_LIBS := -lkernel32 -luser32 -lgdi32 -lcomdlg32 -lshell32
+PRODUCT_LIBS := -lkernel32 -luser32 -lgdi32 -lcomdlg32 -lshell32 -lwinmm
 STUB_SIZE := 32768
 
 ASSET_SOURCES := res/toolbar.txt res/icon.txt res/hand_cursor.txt tools/make_assets.py
@@ -129,7 +129,7 @@ BENCH_SRCS := tools/bench/bench.cpp $(wildcard tools/bench/bench_*.cpp)
 $(BENCH)/bench.exe: $(BENCH_SRCS) tools/bench/bench.h tools/bench/bench_parts.h $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o
 	@mkdir -p $(@D)
 	x86_64-w64-mingw32-g++ -std=c++17 -O2 -Wall -Wextra $(CHARSET) -I. -I$(GEN) -static \
-	  -o $@ $(BENCH_SRCS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o -luser32 -lgdi32 -lcomdlg32 -lshell32 -lpsapi
+	  -o $@ $(BENCH_SRCS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o -luser32 -lgdi32 -lcomdlg32 -lshell32 -lwinmm -lpsapi
 
 bench: $(BENCH)/bench.exe images $(E2E_HELPERS)
 	tools/bench/bench.sh

@@ -31,9 +31,11 @@ void OnCreate(HWND window) {
 
 // Keys or a button that a recording or a playback holds down must not stay
 // down when the window goes (closed, or the session ending) in the middle;
-// nor the wheel hook of a recording stay installed.
+// nor the wheel hook of a recording stay installed, nor the timer resolution
+// of a playback stay raised.
 void ReleaseIfRunning() {
   StopWheelCapture();
+  HoldTimerResolution(false);
   if (g_app.run_mode != RUN_IDLE) ReleaseInput();
 }
 
@@ -66,23 +68,28 @@ void OnKeyDown(WPARAM key) {
   if (key == VK_RETURN) PostCommand(CMD_OPTIONS, 0);
 }
 
-// The capture and playback timers are one-shot: killed here, armed again by
-// the step, so that a step never overlaps the next.
+// The capture and playback timers are one-shot: killed before the step (the
+// playback's by StepWhenDue, when the step is due), armed again by it, so
+// that a step never overlaps the next.
 void OnTimer(HWND window, WPARAM timer) {
   switch (timer) {
     case TIMER_CAPTURE:
       KillTimer(window, TIMER_CAPTURE);
       CaptureStep(window);
       break;
-    case TIMER_PLAYBACK:
-      if (!g_app.event_buffer) break;
-      KillTimer(window, TIMER_PLAYBACK);
-      PlaybackStep(window);
-      break;
+    case TIMER_PLAYBACK: StepWhenDue(window); break;
     case TIMER_POLL: PollStep(); break;
     case TIMER_ABOUT_LINK:
     case TIMER_REPEAT_EDIT: InjectControl(window, timer); break;
   }
+}
+
+// A command starts or ends recordings and playbacks: the chords and the timer
+// resolution that a run holds follow the run mode it leaves.
+void OnCommand(HWND window, WPARAM wparam, LPARAM lparam) {
+  DispatchCommand(wparam, lparam);
+  HoldChordsWhileBusy(window);
+  HoldTimerResolution(g_app.run_mode == RUN_PLAYING);
 }
 
 }  // namespace
@@ -98,7 +105,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_ENDSESSION: if (wparam) ReleaseIfRunning(); break;
     case WM_DESTROY: OnDestroy(window); return 0;
     case WM_TIMER: OnTimer(window, wparam); break;
-    case WM_COMMAND: DispatchCommand(wparam, lparam), HoldChordsWhileBusy(window); break;
+    case WM_COMMAND: OnCommand(window, wparam, lparam); break;
     case WM_HOTKEY: OnChordHotkey(wparam); break;
   }
   return DefWindowProcA(window, message, wparam, lparam);

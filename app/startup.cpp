@@ -11,6 +11,7 @@
 #include "core/state.h"
 #include "core/text_number.h"
 #include "files/self_play.h"
+#include "play/playback.h"
 
 #ifndef _WIN64
 static_assert(sizeof(WNDCLASSEXA) == 48, "32-bit window class record");
@@ -30,15 +31,29 @@ int StartupFailed() {
 }
 
 int RunMessageLoop() {
-  MSG msg = {};
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+  MSG msg;  // the loop ends on WM_QUIT, which fills it
+  while (MessageLoopTurn(msg)) {
   }
   return static_cast<int>(msg.wParam);
 }
 
 }  // namespace
+
+bool MessageLoopTurn(MSG& msg) {
+  // The wait ends with the first message, or when the playback's next step
+  // is due: the step waits no longer than its moment, to the millisecond,
+  // however short the gap before it, and the window keeps answering (the
+  // chords that stop a playback are messages too). Input seen already but
+  // left in the queue counts as well.
+  MsgWaitForMultipleObjectsEx(0, nullptr, TimeToStep(), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  StepWhenDue(g_app.main_window);
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) return false;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return true;
+}
 
 ATOM RegisterMainClass(HINSTANCE instance) {
   WNDCLASSEXA wc = {};

@@ -16,6 +16,11 @@ ATOM RegisterMainClass(HINSTANCE instance);
 HWND CreateMainWindow(HINSTANCE instance, std::int32_t left, std::int32_t top, std::int32_t width,
                       std::int32_t height);
 
+// One turn of the main message loop: waits for a message or the playback's
+// next step, runs the step when it is due, then handles every message
+// waiting. Returns false at WM_QUIT, whose wParam msg then holds.
+bool MessageLoopTurn(MSG& msg);
+
 extern const char kMainClassName[];
 
 #endif

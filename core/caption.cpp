@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "core/run_clock.h"
 #include "core/state.h"
 #include "core/text.h"
 #include "core/title_line.h"
@@ -10,7 +11,7 @@ void WriteCaption() {
   HWND window = g_app.main_window;
   TitleInputs in = {};
   in.run_mode = g_app.run_mode;
-  in.now_tick = GetTickCount();
+  in.now_tick = RunClock();
   in.start_tick = g_app.start_tick;
   in.repetitions_done = g_app.repetitions_done;
   in.repeat_count = g_app.repeat_count;

@@ -30,7 +30,8 @@ struct AppState {
   std::int32_t repetitions_done;
   std::uint32_t event_count;    // records in the recording, the end marker behind them
   std::uint32_t play_position;  // the record the next playback step plays
-  std::uint32_t start_tick;   // when the recording or the current run started
+  std::uint32_t start_tick;   // when the recording or the current run started (RunClock)
+  std::uint32_t step_due;     // when the armed playback step is due (RunClock)
   std::int32_t stub_size;     // size of the program image without a recording
   char own_path[256];
   char settings_path[256];    // empty when the run has no settings file
@@ -42,6 +43,8 @@ struct AppState {
   std::uint8_t save_settings;   // write the settings file at exit, else delete it
   std::uint8_t tips;            // show button tips in the title line
   std::uint8_t chords_held;     // the hotkey chords are the main window's system hotkeys
+  std::uint8_t step_armed;      // a playback step waits for step_due
+  std::uint8_t fine_timer;      // the 1 ms timer resolution is held for a playback
   std::int32_t repeat_count;
   char repeat_text[32];
   std::uint8_t key_snapshot[256];  // 1..254: last seen key states; 0: mouse checksum

@@ -8,6 +8,7 @@
 #include "core/key_sets.h"
 #include "core/mouse_records.h"
 #include "core/post_command.h"
+#include "core/run_clock.h"
 #include "core/run_mode.h"
 #include "core/state.h"
 #include "play/playback_rules.h"
@@ -17,6 +18,9 @@ namespace {
 
 constexpr UINT kFirstRecordDelay = 25;  // ms from the start of a run
 constexpr UINT kAfterBatchDelay = 75;   // ms after a fast batch of moves
+// ms between two steps at fast speed: the window timer's minimum, the pace
+// fast speed has always had.
+constexpr UINT kFastStepDelay = 10;
 
 // The absolute move lands on the recorded pixel by itself, on any monitor;
 // SetCursorPos after it is a second guard should the system map it otherwise.
@@ -85,10 +89,7 @@ void PlayRecord(const InputEvent* records, std::uint32_t i) {
 // the window goes on answering meanwhile (a hotkey then stops the playback
 // before the next run, which the step finds stopped).
 void EndRun(HWND window) {
-  if (g_app.click_played) {
-    SetTimer(window, TIMER_PLAYBACK, GetDoubleClickTime() / 2, nullptr);
-    return;
-  }
+  if (g_app.click_played) return ArmStep(window, GetDoubleClickTime() / 2);
   PostCommand(g_app.run_mode, 0);
 }
 
@@ -97,6 +98,7 @@ void StopPlayback() {
   if (IsSelfPlayingCopy()) PostMessageA(g_app.main_window, WM_CLOSE, 0, 0);
   g_app.repetitions_done = 0;
   g_app.run_mode = RUN_IDLE;
+  HoldTimerResolution(false);  // also when stopped by a call, not a command
   WriteCaption();
 }
 
@@ -113,11 +115,11 @@ void OnPlayCommand(WPARAM wparam, LPARAM) {
                                    g_app.continuous_playback);
   ReleaseInput(next_run && g_app.repetitions_done > 0);
   if (next_run) {
-    g_app.start_tick = GetTickCount();
+    g_app.start_tick = RunClock();
     g_app.play_position = 0;
     // A run begins at the recorded places, following no window.
     ZeroMemory(&g_app.following, sizeof g_app.following);
-    SetTimer(g_app.main_window, TIMER_PLAYBACK, kFirstRecordDelay, nullptr);
+    ArmStep(g_app.main_window, kFirstRecordDelay);
   } else {
     StopPlayback();
   }
@@ -131,16 +133,35 @@ void PlaybackStep(HWND window) {
   std::uint32_t p = g_app.play_position, base = g_app.start_tick + kFirstRecordDelay;
   if (p > 0 && RunEndsAt(records, capacity, p)) return PostCommand(g_app.run_mode, 0);  // the pause after the run
   // At normal speed a late step catches up with the moves already due.
-  std::uint32_t end = g_app.playback_speed == 1 ? p + 1 : DueRecordsEnd(records, capacity, p, base, GetTickCount());
+  std::uint32_t end = g_app.playback_speed == 1 ? p + 1 : DueRecordsEnd(records, capacity, p, base, RunClock());
   while (p < end) PlayRecord(records, p++);
   g_app.play_position = p;
   if (RunEndsAt(records, capacity, p)) return EndRun(window);
-  if (g_app.playback_speed != 1) {
-    SetTimer(window, TIMER_PLAYBACK, TimeToRecord(base, records[0].time, records[p].time, GetTickCount()), nullptr);
-    return;
-  }
+  if (g_app.playback_speed != 1)
+    return ArmStep(window, TimeToRecord(base, records[0].time, records[p].time, RunClock()));
   FastBatch batch = RunFastBatch(records, capacity, p, g_app.button_held, PlayBatchMove);
   g_app.play_position = batch.next;
   if (RunEndsAt(records, capacity, batch.next)) return EndRun(window);
-  SetTimer(window, TIMER_PLAYBACK, batch.played ? kAfterBatchDelay : 1, nullptr);
+  ArmStep(window, batch.played ? kAfterBatchDelay : kFastStepDelay);
+}
+
+void ArmStep(HWND window, UINT delay) {
+  g_app.step_due = RunClock() + delay;
+  g_app.step_armed = 1;
+  SetTimer(window, TIMER_PLAYBACK, delay, nullptr);
+}
+
+DWORD TimeToStep() { return g_app.step_armed ? TimeToTick(g_app.step_due, RunClock()) : INFINITE; }
+
+void StepWhenDue(HWND window) {
+  if (TimeToStep()) return;  // early, or none armed
+  g_app.step_armed = 0;
+  KillTimer(window, TIMER_PLAYBACK);
+  PlaybackStep(window);
+}
+
+void HoldTimerResolution(bool hold) {
+  if (hold == g_app.fine_timer) return;
+  (hold ? timeBeginPeriod : timeEndPeriod)(1);
+  g_app.fine_timer = hold;
 }

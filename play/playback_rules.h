@@ -36,16 +36,21 @@ inline std::uint32_t AbsoluteCoordinate(std::int32_t pixel, std::int32_t origin,
   return (static_cast<std::uint32_t>(offset) * 2 + 1) * 32768u / static_cast<std::uint32_t>(size);
 }
 
-// The timer period that plays a record on time at normal speed. Its due tick
-// is the run's base (when the run's first record was due) plus its recorded
-// offset from that first record; the period is what remains of it at now, 0
-// (the timer's minimum) when it is late. Measured from the base, not from
-// the step before, the lateness of timers that fire on a coarse system tick
-// never adds up over a run.
+// The milliseconds from now until the due tick, 0 when it has come. Ticks
+// wrap, so the difference is taken modulo 2^32.
+inline std::uint32_t TimeToTick(std::uint32_t due_tick, std::uint32_t now) {
+  std::int32_t remaining = static_cast<std::int32_t>(due_tick - now);
+  return remaining > 0 ? static_cast<std::uint32_t>(remaining) : 0;
+}
+
+// The wait that plays a record on time at normal speed. Its due tick is the
+// run's base (when the run's first record was due) plus its recorded offset
+// from that first record; the wait is what remains of it at now, 0 when it
+// is late. Measured from the base, not from the step before, the lateness of
+// a step that wakes late never adds up over a run.
 inline std::uint32_t TimeToRecord(std::uint32_t base_tick, std::uint32_t first_time, std::uint32_t record_time,
                                   std::uint32_t now) {
-  std::int32_t remaining = static_cast<std::int32_t>(base_tick + (record_time - first_time) - now);
-  return remaining > 0 ? static_cast<std::uint32_t>(remaining) : 0;
+  return TimeToTick(base_tick + (record_time - first_time), now);
 }
 
 // The end of what one step at normal speed plays from p on: record p, whose

@@ -5,6 +5,7 @@
 #include "core/ids.h"
 #include "core/message_box.h"
 #include "core/product_name.h"
+#include "core/run_clock.h"
 #include "core/state.h"
 #include "core/text.h"
 #include "play/playback.h"
@@ -77,7 +78,7 @@ int ReachWindow(HWND window, const InputEvent* records, std::uint32_t capacity) 
     SetForegroundWindow(found);
     found = f.window = nullptr;
   }
-  std::uint32_t now = GetTickCount(), waited = f.wait_start ? now - f.wait_start : 0;
+  std::uint32_t now = RunClock(), waited = f.wait_start ? now - f.wait_start : 0;
   if (found) {
     g_app.start_tick += waited;
     f.wait_start = 0;
@@ -88,6 +89,6 @@ int ReachWindow(HWND window, const InputEvent* records, std::uint32_t capacity) 
     return 0;
   }
   if (!f.wait_start) f.wait_start = now;
-  SetTimer(window, TIMER_PLAYBACK, kLookAgainDelay, nullptr);
+  ArmStep(window, kLookAgainDelay);
   return 0;
 }

@@ -6,6 +6,7 @@
 #include "core/ids.h"
 #include "core/input_release.h"
 #include "core/post_command.h"
+#include "core/run_clock.h"
 #include "core/run_mode.h"
 #include "core/state.h"
 #include "record/capture_rules.h"
@@ -73,7 +74,7 @@ void StartRecording() {
   // The thread's key state, just cleared by the release, is the baseline:
   // a key still physically held is then recorded as it goes down again.
   for (int vk = 1; vk <= 254; ++vk) g_app.key_snapshot[vk] = (GetKeyState(vk) & 0x8000) ? 1 : 0;
-  g_app.start_tick = GetTickCount();
+  g_app.start_tick = RunClock();
   // Record 0 is the cursor's place, a move: a recording that begins with a
   // click or a turn still opens again, as the loading rule wants a key down
   // or a move first.

@@ -39,7 +39,7 @@ $(WINE_TESTS)/obj/%.o: %.cpp $(ASSETS)
 	x86_64-w64-mingw32-g++ -std=c++17 -O1 -Wall -Wextra $(CHARSET) $(TEST_INCLUDES) -MMD -MP -c $< -o $@
 
 $(WINE_TESTS)/shell_tests.exe: $(WINE_TEST_OBJS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o
-	x86_64-w64-mingw32-g++ -static -o $@ $^ -luser32 -lgdi32 -lcomdlg32 -lshell32
+	x86_64-w64-mingw32-g++ -static -o $@ $^ -luser32 -lgdi32 -lcomdlg32 -lshell32 -lwinmm
 
 -include $(WINE_TEST_OBJS:.o=.d)
 

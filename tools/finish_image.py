@@ -18,7 +18,7 @@ import xml.etree.ElementTree as ElementTree
 MARKERS = (b"@@@@@", b"$$$$$")
 # Windows' own DLLs the program may import; anything else (a C or C++
 # runtime, libgcc, winpthread) would have to ship beside it.
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comdlg32.dll", "shell32.dll"}
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comdlg32.dll", "shell32.dll", "winmm.dll"}
 
 
 def imports(objdump, path):

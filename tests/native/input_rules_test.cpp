@@ -138,24 +138,28 @@ TEST(Playback, AnAbsoluteMoveLandsOnItsPixelOnEveryDesktop) {
 
 // 20 s of mouse movement polled at the mouse's rate, the tick count wrapping
 // at 7 s, a key pressed and let go in the next gap every second, played
-// through a model of the timer (times in us): a period below 10 ms counts as
-// 10; the step runs at the first system tick at or after the period's end,
-// then late; the tick count moves on at ticks; a step costs its own time and
-// 0.1 ms a record. Each step plays what the rule says: the product's, or one
-// record per step, which falls behind where a step outlasts the records' gap.
+// through a model of the wait (times in us): a wait below its least (the
+// window timer's 10 ms; none for the main loop's) counts as the least; the
+// step runs at the first clock tick at or after the wait's end, then late;
+// the clock moves on at ticks (the system's 15.6 ms, or 1 ms while the timer
+// resolution is raised); a step costs its own time and 0.1 ms a record. Each
+// step plays what the rule says: the product's, or one record per step, which
+// falls behind where a step outlasts the records' gap.
 TEST(Playback, NormalSpeedKeepsTheRecordedPaceOnASlowTimerAndABusyMachine) {
   using Rule = std::uint32_t (*)(const InputEvent*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t);
   const Rule one_per_step = [](auto, auto, std::uint32_t p, auto, auto) { return p + 1; };
   struct Case {
     const char* what;
     std::uint32_t gap_us;
-    std::int64_t tick, late, step_cost;
-    bool one_per_step_behind;
+    std::int64_t tick, least_ms, late, step_cost;
+    bool one_per_step_behind, keys_within_a_tick;  // of their moments, and a step's cost
   } cases[] = {
-      {"quiet, 64 Hz mouse, 15.6 ms system tick", 15625, 15625, 0, 300, false},
-      {"quiet, 125 Hz mouse, 15.6 ms system tick", 8000, 15625, 0, 300, true},
-      {"busy: timer 6 ms late, 5 ms steps, 1 ms tick", 15625, 1000, 6000, 5000, true},
-      {"busy: timer 30 ms late, 15 ms steps", 15625, 15625, 30000, 15000, true},
+      {"quiet, 64 Hz mouse, 15.6 ms system tick", 15625, 15625, 10, 0, 300, false, true},
+      {"quiet, 125 Hz mouse, 15.6 ms system tick", 8000, 15625, 10, 0, 300, true, false},
+      {"busy: timer 6 ms late, 5 ms steps, 1 ms tick", 15625, 1000, 10, 6000, 5000, true, false},
+      {"busy: timer 30 ms late, 15 ms steps", 15625, 15625, 10, 30000, 15000, true, false},
+      {"the loop's wait, 1 ms tick, quiet, 125 Hz mouse", 8000, 1000, 0, 0, 300, false, true},
+      {"the loop's wait, 1 ms tick, busy: 4 ms late, 5 ms steps", 8000, 1000, 0, 4000, 5000, true, false},
   };
   for (const Case& c : cases) {
     std::vector<InputEvent> r;
@@ -163,9 +167,10 @@ TEST(Playback, NormalSpeedKeepsTheRecordedPaceOnASlowTimerAndABusyMachine) {
       r.push_back({i % key == 0 ? 256u : i % key == 1 ? 257u : 512u, i, i, 4294960000u + i * c.gap_us / 1000, 0});
     const auto n = static_cast<std::uint32_t>(r.size());
     std::vector<std::uint32_t> step(n);  // the step each record took
+    std::int64_t key_late = 0;
     auto played_over_recorded = [&](Rule rule) {
-      auto fires = [&](std::int64_t armed, std::uint32_t period) {
-        return (armed + std::max<std::int64_t>(period, 10) * 1000 + c.tick - 1) / c.tick * c.tick + c.late;
+      auto fires = [&](std::int64_t armed, std::uint32_t wait) {
+        return (armed + std::max<std::int64_t>(wait, c.least_ms) * 1000 + c.tick - 1) / c.tick * c.tick + c.late;
       };
       auto tick_count = [&](std::int64_t now) { return static_cast<std::uint32_t>(now / c.tick * c.tick / 1000); };
       const std::int64_t start = 7 * c.tick + 4321, first = fires(start, 25);
@@ -173,13 +178,18 @@ TEST(Playback, NormalSpeedKeepsTheRecordedPaceOnASlowTimerAndABusyMachine) {
       std::int64_t now = first, last = first;
       for (std::uint32_t p = 0, steps = 1; p < n; ++steps, now += c.step_cost) {
         if (p) now = fires(now, TimeToRecord(base, r[0].time, r[p].time, tick_count(now)));
-        for (std::uint32_t end = rule(r.data(), n, p, base, tick_count(now)); p < end; ++p, now += 100)
+        for (std::uint32_t end = rule(r.data(), n, p, base, tick_count(now)); p < end; ++p, now += 100) {
           step[p] = steps, last = now;
+          const std::int64_t due = (std::int64_t{base} + (r[p].time - r[0].time)) * 1000;
+          if (r[p].message != 512) key_late = std::max(key_late, now - due);
+        }
       }
       return (last - first) / ((r.back().time - r[0].time) * 1000.0);
     };
     EXPECT_EQ(played_over_recorded(one_per_step) > 1.01, c.one_per_step_behind) << c.what << ": one per step behind";
+    key_late = 0;
     EXPECT_NEAR(played_over_recorded(DueRecordsEnd), 1.0, 0.01) << c.what << ": played over recorded length";
+    EXPECT_EQ(key_late <= c.tick + c.step_cost, c.keys_within_a_tick) << c.what << ": latest key " << key_late << " us";
     std::uint32_t shared = 0;  // key records played in the step of the record before them
     for (std::size_t p = 1; p < n; ++p) shared += r[p].message != 512 && step[p] == step[p - 1];
     EXPECT_EQ(shared, 0u) << c.what << ": key records sharing a step with the record before";

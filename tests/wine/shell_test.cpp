@@ -23,7 +23,7 @@
 
 extern "C" void *__imp_ShellExecuteA, *__imp_GetPrivateProfileIntA, *__imp_WritePrivateProfileStringA,
     *__imp_DeleteFileA, *__imp_GetFileAttributesA, *__imp_keybd_event, *__imp_mouse_event, *__imp_SetCursorPos,
-    *__imp_GetCursorPos, *__imp_GetAsyncKeyState;
+    *__imp_GetCursorPos, *__imp_GetAsyncKeyState, *__imp_timeBeginPeriod, *__imp_timeEndPeriod;
 
 namespace {
 
@@ -305,8 +305,9 @@ WINE_TEST(PlaybackInjectsKeysAndTheRecordCommandCutsIt) {
   g_app.event_count = 5;
   OnPlayCommand(CMD_PLAY, 0);
   PumpUntil([] { return g_app.play_position >= 4; }, "all but the last record played");
+  StepWhenDue(window), StepWhenDue(window);  // as the loop's wait and a timer message could, a minute early
   ReplaceImport(&__imp_keybd_event, real);
-  EXPECT_EQ(g_calls, " +72 -72 +17e", "the keys injected: Ctrl extended, no left Shift");
+  EXPECT_EQ(g_calls, " +72 -72 +17e", "the keys injected: Ctrl extended, no left Shift, nothing early");
   OnRecordCommand(0, 0);  // during the minute's gap
   EXPECT_TRUE(g_app.run_mode == RUN_IDLE && g_app.event_count == 4 && g_app.event_buffer[4].message == 0,
               "idle, the recording cut at the play position");
@@ -316,21 +317,40 @@ WINE_TEST(PlaybackInjectsKeysAndTheRecordCommandCutsIt) {
   DestroyMainWindow(window);
 }
 
-// Wine lets go of the keys itself when another of its windows takes the focus,
-// so this is seen here rather than from outside.
-WINE_TEST(AWindowGoingDuringAPlaybackLetsGoOfTheKeyItHolds) {
-  const InputEvent held[] = {{WM_KEYDOWN, 'Q', 0, 0, 0}, {WM_KEYUP, 'Q', 0, 60000, 0}};
-  for (UINT going : {WM_CLOSE, WM_ENDSESSION}) {
+// Every end of a playback lets go of what it holds: the key it pressed (Wine lets go of keys itself when another of
+// its windows takes the focus, so a window going is seen here rather than from outside), and the 1 ms timer resolution.
+int g_fine_timer;  // timeBeginPeriod(1) calls less timeEndPeriod(1) calls
+MMRESULT WINAPI NoteBeginPeriod(UINT ms) { return g_fine_timer += ms == 1, TIMERR_NOERROR; }
+MMRESULT WINAPI NoteEndPeriod(UINT ms) { return g_fine_timer -= ms == 1, TIMERR_NOERROR; }
+WINE_TEST(EveryEndOfAPlaybackLetsGoOfTheKeyItHoldsAndTheTimerResolution) {
+  void* real[] = {ReplaceImport(&__imp_timeBeginPeriod, reinterpret_cast<void*>(NoteBeginPeriod)),
+                  ReplaceImport(&__imp_timeEndPeriod, reinterpret_cast<void*>(NoteEndPeriod))};
+  struct Case {
+    const char* end;
+    UINT message;  // 0: the run plays to its end, Q let go after 50 ms
+    WPARAM wparam;
+  } cases[] = {{"the last run", 0, 0}, {"the play chord", WM_COMMAND, MAKEWPARAM(CMD_PLAY, 1)},
+               {"the record command", WM_COMMAND, CMD_RECORD}, {"the window closing", WM_CLOSE, 0},
+               {"the session ending", WM_ENDSESSION, TRUE}};
+  for (const Case& c : cases) {
+    const InputEvent held[] = {{WM_KEYDOWN, 'Q', 0, 0, 0}, {WM_KEYUP, 'Q', 0, c.message ? 60000u : 50u, 0}};
     HWND window = MakeMainWindow();
     g_app.event_buffer = static_cast<InputEvent*>(AllocateBlock(3, 20));
     std::memcpy(g_app.event_buffer, held, sizeof held);
-    g_app.run_mode = RUN_IDLE;
-    OnPlayCommand(CMD_PLAY, 0);
-    PumpUntil([] { return (GetAsyncKeyState('Q') & 0x8000) != 0; }, "Q held down by the playback");
-    SendMessageA(window, going, TRUE, 0);
-    EXPECT_EQ(GetAsyncKeyState('Q') & 0x8000, 0, "Q after the window got message " + std::to_string(going));
+    g_app.run_mode = RUN_IDLE;  // a closed window leaves it playing
+    SendMessageA(window, WM_COMMAND, CMD_PLAY, 0);
+    const int while_playing = g_fine_timer;
+    if (c.message) {
+      PumpUntil([] { return (GetAsyncKeyState('Q') & 0x8000) != 0; }, "Q held down by the playback");
+      SendMessageA(window, c.message, c.wparam, 0);
+    }
+    PumpUntil([&] { return c.message || g_app.run_mode == RUN_IDLE; }, "the last run's end");
+    const std::string after = Text(GetAsyncKeyState('Q') & 0x8000) + " " + Text(g_fine_timer);
     DestroyMainWindow(window);
+    EXPECT_EQ(Text(while_playing) + ", " + after + ", " + Text(g_fine_timer), "1, 0 0, 0",
+              std::string("the resolution while playing; Q and the resolution after ") + c.end + "; after the window");
   }
+  for (int i = 0; i < 2; ++i) ReplaceImport(i ? &__imp_timeEndPeriod : &__imp_timeBeginPeriod, real[i]);
 }
 
 WINE_TEST(ASecondRecordingOutgrowsItsBlockAndPlaysWholeSavedAndLoaded) {

@@ -14,7 +14,7 @@ objects=$(ls build/win64/obj/{core,app,record,play,files,ui}/*.o | grep -v -e '/
 mkdir -p build/bench
 x86_64-w64-mingw32-g++ -std=c++17 -O2 -Wall -Wextra -finput-charset=UTF-8 -fexec-charset=GBK -I. -Ibuild/gen \
   tools/bench/files.cpp $objects build/win64/obj/res.o -static -o build/bench/bench_files.exe \
-  -luser32 -lgdi32 -lcomdlg32 -lshell32
+  -luser32 -lgdi32 -lcomdlg32 -lshell32 -lwinmm
 kestrova_start_display
 trap kestrova_stop_display EXIT
 kestrova_ensure_prefix || { echo "no Wine prefix" >&2; exit 1; }
