@@ -131,7 +131,7 @@ $(BENCH)/bench.exe: $(BENCH_SRCS) tools/bench/bench.h tools/bench/bench_parts.h 
 	x86_64-w64-mingw32-g++ -std=c++17 -O2 -Wall -Wextra $(CHARSET) -I. -I$(GEN) -static \
 	  -o $@ $(BENCH_SRCS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o -luser32 -lgdi32 -lcomdlg32 -lshell32 -lwinmm -lpsapi
 
-bench: $(BENCH)/bench.exe images $(E2E_HELPERS)
+bench: $(BENCH)/bench.exe images $(E2E_HELPERS) $(BUILD)/tool/kestrova-rec
 	tools/bench/bench.sh
 
 clean:

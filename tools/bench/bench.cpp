@@ -13,6 +13,14 @@
 //   bench.exe pace-moves    10 seconds of moves at a 125 Hz polling rate,
 //                           every 8 ms, at normal speed (bench.sh plays them
 //                           quiet and beside busy processes)
+//   bench.exe write-moments FILE  59 key presses at irregular gaps of 23 to
+//                           211 ms, moves at a 125 Hz polling rate between
+//                           them, as a recording file
+//   bench.exe moments COPY  starts COPY, a self-playing copy of that
+//                           recording that plays it three times, and times
+//                           each press at a window of its own (bench.sh
+//                           compiles the copies and runs them quiet and
+//                           beside busy processes)
 //   bench.exe growth-rule   100 000 records appended through the growth rule
 //                           and ReallocateBlock, as CaptureStep does it
 //   bench.exe growth-steps  100 000 moves recorded by the real CaptureStep
@@ -43,6 +51,10 @@ int main(int argc, char** argv) {
     BenchPace();
   } else if (std::strcmp(part, "pace-moves") == 0) {
     BenchPaceMoves();
+  } else if (std::strcmp(part, "write-moments") == 0 && argc == 3) {
+    WriteMoments(argv[2]);
+  } else if (std::strcmp(part, "moments") == 0 && argc == 3) {
+    BenchMoments(argv[2]);
   } else if (std::strcmp(part, "growth-rule") == 0) {
     BenchGrowthRule();
   } else if (std::strcmp(part, "growth-steps") == 0) {
@@ -52,7 +64,7 @@ int main(int argc, char** argv) {
   } else if (std::strcmp(part, "play-files") == 0) {
     BenchFiles(argc - 2, argv + 2);
   } else {
-    std::fprintf(stderr, "usage: bench.exe capture | pace | pace-moves | growth-rule | growth-steps\n");
+    std::fprintf(stderr, "usage: bench.exe capture | pace | pace-moves | moments COPY | growth-rule | growth-steps\n");
     return 2;
   }
   std::fflush(stdout);

@@ -1,7 +1,7 @@
 // What the parts of bench.exe share, defined once in bench_measure.cpp: the
-// clock and the figures, the main window as the program makes it, and
-// records made up for the parts to play or append. It knows none of the
-// parts (bench_parts.h names them).
+// clock and the figures, the main window as the program makes it, the target
+// window, and records made up for the parts to play or append. It knows none
+// of the parts (bench_parts.h names them).
 #ifndef KESTROVA_BENCH_H
 #define KESTROVA_BENCH_H
 
@@ -22,6 +22,13 @@ double MiB(SIZE_T bytes);
 void Pump();
 // The program's main window, as its start makes it.
 HWND MakeMainWindow();
+// A window in the foreground that notes when each key reaches it (Seconds)
+// and which (message * 1000 + virtual key), in g_key_times and g_keys.
+extern std::vector<double> g_key_times;
+extern std::vector<std::uint32_t> g_keys;
+HWND MakeTarget();
+// A small deterministic generator, so that every run plays the same recording.
+std::uint32_t Next();
 
 inline InputEvent KeyRecord(bool down, std::uint32_t vk, std::uint32_t time) {
   std::uint32_t scan = MapVirtualKeyA(vk, 0);

@@ -1,4 +1,5 @@
-// The clock, the figures and the main window the parts of bench.exe share.
+// The clock, the figures, the main window, the target window and the generator
+// the parts of bench.exe share.
 #include "tools/bench/bench.h"
 
 #include <algorithm>
@@ -52,4 +53,43 @@ HWND MakeMainWindow() {
                                  MainWindowHeight(GetSystemMetrics(SM_CYSMCAPTION), frame));
   g_app.main_window = window;
   return window;
+}
+
+std::vector<double> g_key_times;
+std::vector<std::uint32_t> g_keys;  // message * 1000 + virtual key
+
+namespace {
+
+LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_KEYDOWN || message == WM_KEYUP) {
+    g_key_times.push_back(Seconds());
+    g_keys.push_back(message * 1000 + static_cast<std::uint32_t>(wparam));
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+std::uint32_t g_seed = 12345;
+
+}  // namespace
+
+HWND MakeTarget() {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = TargetProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "KestrovaBenchTarget";
+  RegisterClassA(&wc);
+  HWND target = CreateWindowExA(0, wc.lpszClassName, "bench target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400,
+                                300, nullptr, nullptr, wc.hInstance, nullptr);
+  for (int i = 0; i < 40 && GetForegroundWindow() != target; ++i) {
+    SetForegroundWindow(target);
+    Pump();
+    Sleep(25);
+  }
+  if (GetForegroundWindow() != target) std::printf("# the target window did not get the foreground\n");
+  return target;
+}
+
+std::uint32_t Next() {
+  g_seed = g_seed * 1103515245u + 12345u;
+  return (g_seed >> 8) & 0xFFFFFF;
 }

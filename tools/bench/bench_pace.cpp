@@ -1,11 +1,12 @@
 // The pace parts: the real playback engine plays made-up recordings, or
-// recording files, into a window of this process that notes when each key
-// reaches it; the played length and the keys' span over the recorded ones.
+// recording files, into the target window, which notes when each key reaches
+// it; the played length and the keys' span over the recorded ones.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "app/startup.h"
 #include "core/heap_block.h"
 #include "core/ids.h"
 #include "core/run_mode.h"
@@ -14,42 +15,6 @@
 #include "tools/bench/bench_parts.h"
 
 namespace {
-
-// The window the playback plays into: it notes when each key reaches it.
-std::vector<double> g_key_times;
-std::vector<std::uint32_t> g_keys;  // message * 1000 + virtual key
-
-LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_KEYDOWN || message == WM_KEYUP) {
-    g_key_times.push_back(Seconds());
-    g_keys.push_back(message * 1000 + static_cast<std::uint32_t>(wparam));
-  }
-  return DefWindowProcA(window, message, wparam, lparam);
-}
-
-HWND MakeTarget() {
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = TargetProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "KestrovaBenchTarget";
-  RegisterClassA(&wc);
-  HWND target = CreateWindowExA(0, wc.lpszClassName, "bench target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400,
-                                300, nullptr, nullptr, wc.hInstance, nullptr);
-  for (int i = 0; i < 40 && GetForegroundWindow() != target; ++i) {
-    SetForegroundWindow(target);
-    Pump();
-    Sleep(25);
-  }
-  if (GetForegroundWindow() != target) std::printf("# the target window did not get the foreground\n");
-  return target;
-}
-
-// A small deterministic generator, so that every run plays the same recording.
-std::uint32_t g_seed = 12345;
-std::uint32_t Next() {
-  g_seed = g_seed * 1103515245u + 12345u;
-  return (g_seed >> 8) & 0xFFFFFF;
-}
 
 // Normal-speed recording: keys and moves over the target, gaps of 10..200 ms,
 // 20 seconds in all.
@@ -127,9 +92,7 @@ Pace Play(const std::vector<InputEvent>& records, std::uint8_t speed) {
   PostMessageA(g_app.main_window, WM_COMMAND, CMD_PLAY, 0);
   MSG msg;
   bool started = false;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+  while (MessageLoopTurn(msg)) {  // the program's own loop, which waits for the steps
     if (g_app.run_mode == RUN_PLAYING) started = true;
     if (started && g_app.run_mode == RUN_IDLE) break;
     if (Seconds() - start > 300) {

@@ -8,6 +8,8 @@ void BenchPace();                           // bench_pace.cpp
 void BenchPaceMoves();
 void WritePace(const char* path);
 void BenchFiles(int count, char** paths);
+void WriteMoments(const char* path);        // bench_moments.cpp
+void BenchMoments(const char* copy);
 void BenchGrowthRule();                     // bench_growth.cpp
 void BenchGrowthSteps();
 
