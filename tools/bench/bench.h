@@ -29,6 +29,8 @@ extern std::vector<std::uint32_t> g_keys;
 HWND MakeTarget();
 // A small deterministic generator, so that every run plays the same recording.
 std::uint32_t Next();
+// Writes the records as a recording file, as kestrova-rec would.
+void WriteRecords(const char* path, const std::vector<InputEvent>& records);
 
 inline InputEvent KeyRecord(bool down, std::uint32_t vk, std::uint32_t time) {
   std::uint32_t scan = MapVirtualKeyA(vk, 0);

@@ -93,3 +93,10 @@ std::uint32_t Next() {
   g_seed = g_seed * 1103515245u + 12345u;
   return (g_seed >> 8) & 0xFFFFFF;
 }
+
+void WriteRecords(const char* path, const std::vector<InputEvent>& records) {
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  WriteFile(file, records.data(), static_cast<DWORD>(records.size() * sizeof(InputEvent)), &written, nullptr);
+  CloseHandle(file);
+}

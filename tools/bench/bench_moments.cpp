@@ -87,13 +87,7 @@ void Report(const char* name, const std::vector<double>& values) {
 
 }  // namespace
 
-void WriteMoments(const char* path) {
-  std::vector<InputEvent> records = MomentsRecording();
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD written = 0;
-  WriteFile(file, records.data(), static_cast<DWORD>(records.size() * sizeof(InputEvent)), &written, nullptr);
-  CloseHandle(file);
-}
+void WriteMoments(const char* path) { WriteRecords(path, MomentsRecording()); }
 
 // Starts the copy (which plays the recording kRuns times and ends) and notes
 // the presses until it ends. A press's lateness is counted from its run's

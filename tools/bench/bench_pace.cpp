@@ -171,10 +171,7 @@ void BenchPaceMoves() {
 
 void WritePace(const char* path) {
   std::vector<InputEvent> records = PaceRecording();
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD written = 0;
-  WriteFile(file, records.data(), static_cast<DWORD>(records.size() * sizeof(InputEvent)), &written, nullptr);
-  CloseHandle(file);
+  WriteRecords(path, records);
   std::printf("# %s: %zu records\n", path, records.size());
 }
 
