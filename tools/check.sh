@@ -13,13 +13,14 @@ mkdir -p build
 prefix=$!
 # Twice as many jobs as cores: compiles also wait on the disk, and on a
 # machine busy with other work more jobs get more of its time.
-make -j"$(($(nproc) * 2))" images native-tests wine-tests || exit 1
+jobs=$(($(nproc) * 2))
+make -j"$jobs" images || exit 1
 wait "$prefix"  # when it failed, the tests try again and tell why
 # The second build goes on beside the tests: they wait for what they look
 # for, never for a time.
 tools/check_reproducible.sh >build/reproducible.log 2>&1 &
 second_build=$!
-make test
+make -j"$jobs" test
 tested=$?
 wait "$second_build"
 reproducible=$?

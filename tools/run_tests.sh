@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs every test layer against what `make test` has built, and closes with
-# one "N passed, N failed" line over all of them:
+# Runs every test layer (building the tests where missing; the images must be
+# there), and closes with one "N passed, N failed" line over all of them:
 #   1. native: the plain decisions (GoogleTest with sanitizers), and a short
 #      run of each fuzzer;
 #   2. wine: the Win32 code under Wine on a private display;
@@ -27,23 +27,6 @@ tally() {
     broken+=("$layer")
   fi
 }
-
-# The fuzzers' short runs go on beside the Win32 layer, at a low priority: the
-# layers under Wine wait for what Windows shows, never for a time.
-mkdir -p build/native
-nice -n 10 tools/run_fuzzers.sh "${KESTROVA_FUZZ_SECONDS:-10}" >build/fuzz.log 2>&1 &
-fuzzing=$!
-
-echo "== native tests"
-log=build/native/unit_tests.log
-build/native/unit_tests --gtest_brief=1 2>&1 | tee "$log"
-ok=$(grep -oP '^\[  PASSED  \] \K[0-9]+' "$log" || echo 0)
-bad=$(grep -oP '^\[  FAILED  \] \K[0-9]+(?= tests?, listed below)' "$log" || echo 0)
-if grep -q '^\[  PASSED  \]\|^\[  FAILED  \]' "$log"; then
-  tally native "$ok passed, $bad failed"
-else
-  broken+=(native)
-fi
 
 kestrova_start_display
 trap kestrova_stop_display EXIT
@@ -74,6 +57,27 @@ for build in win64 win32; do
     runs+=("$build $k $!")
   done
 done
+
+# What the other layers run is built beside the end-to-end runs, which need
+# only the images (a no-op after `make native-tests wine-tests`).
+make -s native-tests wine-tests || broken+=(build)
+
+# The fuzzers' short runs go on beside the Win32 layer, at a low priority: the
+# layers under Wine wait for what Windows shows, never for a time.
+mkdir -p build/native
+nice -n 10 tools/run_fuzzers.sh "${KESTROVA_FUZZ_SECONDS:-10}" >build/fuzz.log 2>&1 &
+fuzzing=$!
+
+echo "== native tests"
+log=build/native/unit_tests.log
+build/native/unit_tests --gtest_brief=1 2>&1 | tee "$log"
+ok=$(grep -oP '^\[  PASSED  \] \K[0-9]+' "$log" || echo 0)
+bad=$(grep -oP '^\[  FAILED  \] \K[0-9]+(?= tests?, listed below)' "$log" || echo 0)
+if grep -q '^\[  PASSED  \]\|^\[  FAILED  \]' "$log"; then
+  tally native "$ok passed, $bad failed"
+else
+  broken+=(native)
+fi
 
 echo "== Win32 tests under Wine (x86_64)"
 # All in one process: a test stuck in a modal loop would hold the run for
