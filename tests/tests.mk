@@ -61,11 +61,12 @@ $(BUILD)/e2e/%.exe: tests/e2e/%.cpp
 	@mkdir -p $(@D)
 	x86_64-w64-mingw32-g++ -std=c++17 -O1 -Wall -static $< -o $@ -luser32 -lgdi32
 
-wine-tests: $(WINE_TESTS)/shell_tests.exe $(WINE_TESTS)/kestrova-rec.exe images $(E2E_HELPERS)
+wine-tests: $(WINE_TESTS)/shell_tests.exe $(WINE_TESTS)/kestrova-rec.exe $(E2E_HELPERS) \
+  $(BUILD)/win32/kestrova.exe $(BUILD)/win64/kestrova.exe
 
 # The end-to-end runs start once the images are there; tools/run_tests.sh
 # builds the rest of the tests meanwhile (with this make's jobs).
-test: images $(E2E_HELPERS)
+test: $(BUILD)/win32/kestrova.exe $(BUILD)/win64/kestrova.exe $(E2E_HELPERS)
 	tools/check_layers.sh
 	+tools/run_tests.sh
 
