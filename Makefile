@@ -137,7 +137,7 @@ include tests/tests.mk
 BENCH := $(BUILD)/bench
 BENCH_SRCS := tools/bench/bench.cpp $(wildcard tools/bench/bench_*.cpp)
 
-$(BENCH)/bench.exe: $(BENCH_SRCS) tools/bench/bench.h tools/bench/bench_parts.h $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o
+$(BENCH)/bench.exe: $(BENCH_SRCS) tools/bench/bench_measure.h tools/bench/bench_parts.h $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o
 	@mkdir -p $(@D)
 	x86_64-w64-mingw32-g++ -std=c++17 -O2 -Wall -Wextra $(CHARSET) -I. -I$(GEN) -static \
 	  -o $@ $(BENCH_SRCS) $(WIN64_SHELL_OBJS) $(BUILD)/win64/obj/res.o -luser32 -lgdi32 -lcomdlg32 -lshell32 -lwinmm -lpsapi

@@ -21,6 +21,7 @@ constexpr UINT kAfterBatchDelay = 75;   // ms after a fast batch of moves
 // ms between two steps at fast speed: the window timer's minimum, the pace
 // fast speed has always had.
 constexpr UINT kFastStepDelay = 10;
+constexpr UINT kLookAgainDelay = 50;  // ms between two looks for a window
 
 // The absolute move lands on the recorded pixel by itself, on any monitor;
 // SetCursorPos after it is a second guard should the system map it otherwise.
@@ -125,11 +126,26 @@ void OnPlayCommand(WPARAM wparam, LPARAM) {
   }
 }
 
+namespace {
+
+// The window awaited never came: everything is let go and nothing more is
+// played before the box names it; a self-playing copy shows none and ends
+// with code 2.
+void GiveUpOnWindow() {
+  g_app.exit_code = IsSelfPlayingCopy() ? 2 : 0;
+  OnPlayCommand(MAKEWPARAM(CMD_PLAY, 1), 0);
+  if (!g_app.exit_code) SayWindowNeverCame();
+}
+
+}  // namespace
+
 void PlaybackStep(HWND window) {
   if (g_app.run_mode != RUN_PLAYING) return;  // stopped by CMD_RECORD meanwhile
   const InputEvent* records = g_app.event_buffer;
   std::uint32_t capacity = BlockSize(records) / sizeof(InputEvent);
-  if (!ReachWindow(window, records, capacity)) return;  // awaited, or never came
+  WindowReach reach = ReachWindow(records, capacity);
+  if (reach == WINDOW_AWAITED) return ArmStep(window, kLookAgainDelay);
+  if (reach == WINDOW_NEVER_CAME) return GiveUpOnWindow();
   std::uint32_t p = g_app.play_position, base = g_app.start_tick + kFirstRecordDelay;
   if (p > 0 && RunEndsAt(records, capacity, p)) return PostCommand(g_app.run_mode, 0);  // the pause after the run
   // At normal speed a late step catches up with the moves already due.

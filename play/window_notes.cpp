@@ -1,19 +1,15 @@
 #include "play/window_notes.h"
 
 #include "core/describe_window.h"
-#include "core/file_size.h"
 #include "core/ids.h"
 #include "core/message_box.h"
 #include "core/product_name.h"
 #include "core/run_clock.h"
 #include "core/state.h"
 #include "core/text.h"
-#include "play/playback.h"
 #include "play/playback_rules.h"
 
 namespace {
-
-constexpr UINT kLookAgainDelay = 50;  // ms between two looks for a window
 
 // Looks for the window of the note followed, of the same class: the first
 // with the same title, top of the z-order first, else the first at all; and
@@ -38,22 +34,9 @@ bool InFront(HWND window) {
   return front == window || GetAncestor(front, GA_ROOTOWNER) == window;
 }
 
-// The wait is over: everything is let go, nothing more is played, and the box
-// names the window; a self-playing copy shows none and ends with code 2.
-void WindowNeverCame(const WindowNote& note) {
-  char text[2 * kNoteTextCapacity + 32];
-  CopyBounded(text, sizeof text, "窗口没有出现:\n\n\"");
-  AppendBounded(text, sizeof text, note.title);
-  AppendBounded(text, sizeof text, "\"\n");
-  AppendBounded(text, sizeof text, note.window_class);
-  g_app.exit_code = IsSelfPlayingCopy() ? 2 : 0;
-  OnPlayCommand(MAKEWPARAM(CMD_PLAY, 1), 0);
-  if (!g_app.exit_code) ShowWarning(text, kProductName);
-}
-
 }  // namespace
 
-int ReachWindow(HWND window, const InputEvent* records, std::uint32_t capacity) {
+WindowReach ReachWindow(const InputEvent* records, std::uint32_t capacity) {
   Following& f = g_app.following;
   std::uint32_t p = g_app.play_position, n;
   WindowNote note;
@@ -65,7 +48,7 @@ int ReachWindow(HWND window, const InputEvent* records, std::uint32_t capacity) 
     f.dx = f.dy = 0;
   }
   g_app.play_position = p;
-  if (RunEndsAt(records, capacity, p) || !f.note.window_class[0]) return 1;
+  if (RunEndsAt(records, capacity, p) || !f.note.window_class[0]) return WINDOW_REACHED;
   // A key going down needs its window in front; mouse input only the place
   // the window was found at (the window a click closes is gone for the input
   // after it, and so is the one a key closes for its release). A window not
@@ -82,13 +65,19 @@ int ReachWindow(HWND window, const InputEvent* records, std::uint32_t capacity) 
   if (found) {
     g_app.start_tick += waited;
     f.wait_start = 0;
-    return 1;
+    return WINDOW_REACHED;
   }
-  if (waited >= WaitLimit(g_app.window_wait)) {
-    WindowNeverCame(f.note);
-    return 0;
-  }
+  if (waited >= WaitLimit(g_app.window_wait)) return WINDOW_NEVER_CAME;
   if (!f.wait_start) f.wait_start = now;
-  ArmStep(window, kLookAgainDelay);
-  return 0;
+  return WINDOW_AWAITED;
+}
+
+void SayWindowNeverCame() {
+  const WindowNote& note = g_app.following.note;
+  char text[2 * kNoteTextCapacity + 32];
+  CopyBounded(text, sizeof text, "窗口没有出现:\n\n\"");
+  AppendBounded(text, sizeof text, note.title);
+  AppendBounded(text, sizeof text, "\"\n");
+  AppendBounded(text, sizeof text, note.window_class);
+  ShowWarning(text, kProductName);
 }

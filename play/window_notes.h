@@ -10,16 +10,24 @@
 
 #include "core/input_event.h"
 
+// Where the input at the play position stands with its window.
+enum WindowReach {
+  WINDOW_AWAITED,     // not there yet: look again soon
+  WINDOW_REACHED,     // the record may play
+  WINDOW_NEVER_CAME,  // the wait is over
+};
+
 /*
  * Passes over the notes at the play position (taking each when following
  * windows; a torn note's records stay to be played, as nothing, one by one)
- * and returns 1 when the record there may play: the window of the last note
- * is there (and, for a key going down, in front, brought there when it is
- * not), or the note names none. Otherwise returns 0, having armed the step
- * again to look once more, or, once the wait is over, having stopped the
- * playback and said which window never came. The time waited is added to
- * the run's start, so that what follows keeps its recorded pauses.
+ * and says whether the record there may play: the window of the last note is
+ * there (and, for a key going down, in front, brought there when it is not),
+ * or the note names none. The time waited is added to the run's start once
+ * the window is there, so that what follows keeps its recorded pauses.
  */
-int ReachWindow(HWND window, const InputEvent* records, std::uint32_t capacity);
+WindowReach ReachWindow(const InputEvent* records, std::uint32_t capacity);
+
+// The box that names the window that never came (title and class).
+void SayWindowNeverCame();
 
 #endif

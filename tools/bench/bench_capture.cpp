@@ -5,7 +5,7 @@
 #include "core/ids.h"
 #include "core/state.h"
 #include "record/capture.h"
-#include "tools/bench/bench.h"
+#include "tools/bench/bench_measure.h"
 #include "tools/bench/bench_parts.h"
 
 namespace {

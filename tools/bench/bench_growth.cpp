@@ -7,7 +7,7 @@
 #include "core/state.h"
 #include "record/capture.h"
 #include "record/capture_rules.h"
-#include "tools/bench/bench.h"
+#include "tools/bench/bench_measure.h"
 #include "tools/bench/bench_parts.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The clock, the figures, the main window, the target window and the generator
 // the parts of bench.exe share.
-#include "tools/bench/bench.h"
+#include "tools/bench/bench_measure.h"
 
 #include <algorithm>
 #include <cstdio>

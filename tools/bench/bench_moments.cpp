@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "tools/bench/bench.h"
+#include "tools/bench/bench_measure.h"
 #include "tools/bench/bench_parts.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "core/ids.h"
 #include "core/run_mode.h"
 #include "core/state.h"
-#include "tools/bench/bench.h"
+#include "tools/bench/bench_measure.h"
 #include "tools/bench/bench_parts.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The parts of bench.exe, one file each, which bench.cpp runs by name; they
-// share only bench.h.
+// share only bench_measure.h.
 #ifndef KESTROVA_BENCH_PARTS_H
 #define KESTROVA_BENCH_PARTS_H
 

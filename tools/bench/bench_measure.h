@@ -1,9 +1,9 @@
-// What the parts of bench.exe share, defined once in bench_measure.cpp: the
+// What the parts of bench.exe share, defined in bench_measure.cpp: the
 // clock and the figures, the main window as the program makes it, the target
 // window, and records made up for the parts to play or append. It knows none
 // of the parts (bench_parts.h names them).
-#ifndef KESTROVA_BENCH_H
-#define KESTROVA_BENCH_H
+#ifndef KESTROVA_BENCH_MEASURE_H
+#define KESTROVA_BENCH_MEASURE_H
 
 #include <windows.h>
 #include <psapi.h>
