@@ -195,6 +195,7 @@ std::vector<SeenBox> Answered(const std::vector<std::string>& answers, const std
 
 int main(int argc, char** argv) {
   SetUnhandledExceptionFilter(ReportCrash);
+  std::setvbuf(stdout, nullptr, _IONBF, 0);  // a layer stopped at its time limit shows how far it came
   for (TestCase* test = g_tests; test; test = test->next) {
     bool chosen = argc == 1;
     for (int i = 1; i < argc; ++i) chosen |= std::string(test->name).find(argv[i]) != std::string::npos;
