@@ -73,15 +73,15 @@ def record(target, caption, word, gap=0.0, click_at="after", stop=lambda: hotkey
     return expected
 
 
-def play(target, caption, run, runs, what, start=lambda: hotkey("p")):
+def play(target, caption, run, runs, what, start=lambda: hotkey("p"), besides=None):
     """Starts a playback, waits until it is over (the caption idle after a playing one, or after `runs` copies of the
-    run); checks the log."""
+    run); checks the log, lines matching `besides` left out."""
     mark = len(caption.seen)
     start()
     wait_until(f"{what}: a playing caption or {runs} copies of {run} in the target, then the caption idle",
                lambda: (caption(), runs_in(target.lines(), run)[0], caption.seen[mark:]),
                lambda p: idle(p[0]) and (p[1] >= runs or any(map(PLAYING.match, p[2]))))
-    lines = target.settled()
+    lines = [line for line in target.settled() if not (besides and re.match(besides, line))]
     check_runs(lines, run, runs, what)
     first = lines.index(run[0])
     check(not [line for line in lines[:first] if re.match(r"(sys)?key(down|up) 82\b", line)],
@@ -97,14 +97,16 @@ def test_record_button_stops_and_play_button_plays_three_runs(t):
     def on_caption_bar():
         # Played back, a press on the caption bar of the then inactive program starts Wine's move loop, which on a
         # busy machine can miss the played release and swallow the next click, the one into the target. Escape
-        # ends that loop; without it, it reaches the program, which ignores it, and never the target.
+        # ends that loop; without it, it reaches the program, which ignores it, or, when Wine activates the program
+        # late on a busy machine, the target (so the target's Escape is left out of what is checked).
         click(main.rect[0] + 10, main.rect[1] + 3)
         key("Escape")
     # Pauses between the keys let each run last long enough for the caption's run counter to be seen.
     run = record(target, caption, "kite", 0.4, "before", stop=lambda: program.push(RECORD),
                  while_recording=on_caption_bar)
     caption.seen.clear()
-    play(target, caption, run, 3, "started by the play button", start=lambda: program.push(PLAY))
+    play(target, caption, run, 3, "started by the play button", start=lambda: program.push(PLAY),
+         besides=r"key(down|up) 27\b")
     expect_equal(int(program.probe.fields("focus")["foreground"], 16), target.window.hwnd,
                  "the foreground window after the playback (the target's)")
     numbers = [int(n) for n, total, star in caption.counters() if (total, star) == ("3", "")]
