@@ -59,8 +59,9 @@ for build in win64 win32; do
 done
 
 # What the other layers run is built beside the end-to-end runs, which need
-# only the images (a no-op after `make native-tests wine-tests`).
-make -s native-tests wine-tests || broken+=(build)
+# only the images (a no-op after `make native-tests wine-tests`); at a low
+# priority, so that the programs under Wine get the processor when they want it.
+nice -n 10 make -s native-tests wine-tests || broken+=(build)
 
 # The fuzzers' short runs go on beside the Win32 layer, at a low priority: the
 # layers under Wine wait for what Windows shows, never for a time.
