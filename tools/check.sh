@@ -25,6 +25,7 @@ nice -n 10 tools/check_reproducible.sh >build/reproducible.log 2>&1 &
 second_build=$!
 make -j"$jobs" test
 tested=$?
+tools/give_back_priority.sh "$(ps -o ni= -p $$)" "$second_build"  # nothing left to yield to
 wait "$second_build"
 reproducible=$?
 cat build/reproducible.log

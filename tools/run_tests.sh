@@ -60,8 +60,16 @@ done
 
 # What the other layers run is built beside the end-to-end runs, which need
 # only the images (a no-op after `make native-tests wine-tests`); at a low
-# priority, so that the programs under Wine get the processor when they want it.
-nice -n 10 make -s native-tests wine-tests || broken+=(build)
+# priority, so that the programs under Wine get the processor when they want
+# it, and at ours again once those runs are over.
+nice -n 10 make -s native-tests wine-tests &
+building=$!
+(for run in "${runs[@]}"; do
+  read -r _ _ pid <<<"$run"
+  while kill -0 "$pid" 2>/dev/null; do sleep 1; done
+done
+tools/give_back_priority.sh "$(ps -o ni= -p $$)" "$building") >/dev/null 2>&1 &
+wait "$building" || broken+=(build)
 
 # The fuzzers' short runs go on beside the Win32 layer, at a low priority: the
 # layers under Wine wait for what Windows shows, never for a time.
