@@ -95,7 +95,7 @@ int NoteMatch(const WindowNote& note, const char* window_class, const char* titl
 
 NoteWindow NoteWindowFor(const InputEvent& record) {
   std::uint32_t m = record.message;
-  // A key going down: the middle and side buttons are keys 4, 5 and 6.
-  if (m == 256) return (record.param_l & 0xFF) - 4 < 3 ? NOTE_UNDER_CURSOR : NOTE_FOREGROUND;
+  // A key going down: the middle and side buttons are keys too.
+  if (m == 256) return ButtonOfKey(record.param_l & 0xFF, true).flags ? NOTE_UNDER_CURSOR : NOTE_FOREGROUND;
   return m == 513 || m == 516 || IsWheelTurn(m) ? NOTE_UNDER_CURSOR : NOTE_NONE;
 }
