@@ -8,6 +8,7 @@
 #   - g++, GoogleTest, clang with libFuzzer for the native tests;
 #   - python3 for the asset generator and the end-to-end tests;
 #   - osslsigncode and openssl, with which the tests sign the program;
+#   - procps (ps, pgrep), with which the test command looks after its runs;
 #   - the route for the 32-bit product (tools/wine_ns.sh): the i386
 #     architecture with Wine's 32-bit loader (wine32:i386), and qemu-user
 #     10 from the distribution's backports suite, whose mirror is taken from
@@ -20,7 +21,7 @@ set -eu
 packages=(
   make python3 g++ clang libclang-rt-14-dev libgtest-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  wine64 libwine fonts-wine xvfb xdotool x11-apps x11-utils fonts-wqy-microhei osslsigncode openssl
+  wine64 libwine fonts-wine xvfb xdotool x11-apps x11-utils fonts-wqy-microhei osslsigncode openssl procps
 )
 # The 32-bit half of Wine, once the i386 architecture is there.
 packages32=(wine32:i386 libwine:i386)
